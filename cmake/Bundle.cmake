@@ -1,0 +1,47 @@
+# The build lays out the application bundle tree directly in the build folder,
+# so the programs can find their helpers and resources exactly as installed.
+set(QUILLSTONE_APP_DIR "${CMAKE_BINARY_DIR}/Quillstone.app")
+set(QUILLSTONE_CONTENTS "${QUILLSTONE_APP_DIR}/Contents")
+set(QUILLSTONE_STATUS_CONTENTS "${QUILLSTONE_CONTENTS}/Library/LoginItems/Quillstone Status.app/Contents")
+
+# Places an executable target at a folder below the bundle's Contents.
+function(quillstone_bundle_program target contents subdir)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${contents}/${subdir}")
+  file(RELATIVE_PATH rel "${CMAKE_BINARY_DIR}" "${contents}/${subdir}")
+  install(TARGETS ${target} RUNTIME DESTINATION "${rel}")
+endfunction()
+
+# Copies a file into the bundle at configure time and installs it.
+function(quillstone_bundle_file source contents subdir)
+  cmake_parse_arguments(ARG "EXECUTABLE" "RENAME" "" ${ARGN})
+  get_filename_component(name "${source}" NAME)
+  if(ARG_RENAME)
+    set(name "${ARG_RENAME}")
+  endif()
+  set(dest "${contents}/${subdir}/${name}")
+  if(ARG_EXECUTABLE)
+    set(perms FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  else()
+    set(perms FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  endif()
+  file(MAKE_DIRECTORY "${contents}/${subdir}")
+  configure_file("${source}" "${dest}" COPYONLY)
+  file(CHMOD "${dest}" ${perms})
+  file(RELATIVE_PATH rel "${CMAKE_BINARY_DIR}" "${contents}/${subdir}")
+  install(FILES "${dest}" DESTINATION "${rel}" ${perms})
+endfunction()
+
+# One library per folder, made of every source in it; DEPS are what it may use.
+function(quillstone_folder_library target)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC "${PROJECT_SOURCE_DIR}")
+    target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE "${PROJECT_SOURCE_DIR}")
+    target_link_libraries(${target} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()

@@ -1,0 +1,10 @@
+#include "platform/Clock.h"
+
+namespace quillstone {
+
+SystemClock& SystemClock::shared() {
+    static SystemClock clock;
+    return clock;
+}
+
+} // namespace quillstone

@@ -1,0 +1,187 @@
+#include "platform/FileManager.h"
+
+#include "platform/FileError.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace quillstone {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Closes a descriptor on every path out of a function.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+void writeAll(int fd, const std::string& bytes, const fs::path& path) {
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(errno, path, "Could not write");
+        }
+        data += written;
+        left -= static_cast<size_t>(written);
+    }
+}
+
+void syncFolder(const fs::path& folder) {
+    Descriptor dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) {
+        ::fsync(dir.get());
+    }
+}
+
+// A fully written, synced temporary file beside the target. Removed again
+// unless commit() hands it over.
+class TemporarySibling {
+public:
+    TemporarySibling(const fs::path& target, const std::string& bytes, mode_t mode) {
+        std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+        Descriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
+        if (fd.get() < 0) {
+            throw FileError(errno, target, "Could not create a temporary file for");
+        }
+        path_ = pattern;
+        if (::fchmod(fd.get(), mode) != 0) {
+            throw FileError(errno, path_, "Could not set permissions of");
+        }
+        writeAll(fd.get(), bytes, path_);
+        if (::fsync(fd.get()) != 0) {
+            throw FileError(errno, path_, "Could not sync");
+        }
+        if (::close(fd.release()) != 0) {
+            throw FileError(errno, path_, "Could not close");
+        }
+    }
+    ~TemporarySibling() {
+        if (!path_.empty()) {
+            ::unlink(path_.c_str());
+        }
+    }
+    const fs::path& path() const { return path_; }
+    void commit() { path_.clear(); }
+
+private:
+    fs::path path_;
+};
+
+} // namespace
+
+PosixFileManager::PosixFileManager(UserDomain domain) : domain_(std::move(domain)) {}
+
+PosixFileManager& PosixFileManager::shared() {
+    static PosixFileManager manager;
+    return manager;
+}
+
+bool PosixFileManager::fileExists(const fs::path& path) const {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+std::string PosixFileManager::readFile(const fs::path& path) const {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throw FileError(errno, path, "Could not open");
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(errno, path, "Could not read");
+        }
+        if (got == 0) {
+            return bytes;
+        }
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+void PosixFileManager::createDirectories(const fs::path& path) {
+    std::error_code error;
+    fs::create_directories(path, error);
+    if (error) {
+        throw FileError(error.value(), path, "Could not create the folder");
+    }
+}
+
+void PosixFileManager::replaceAtomically(const fs::path& path, const std::string& bytes, mode_t mode) {
+    TemporarySibling temporary(path, bytes, mode);
+    if (::rename(temporary.path().c_str(), path.c_str()) != 0) {
+        throw FileError(errno, path, "Could not replace");
+    }
+    temporary.commit();
+    syncFolder(path.parent_path());
+}
+
+bool PosixFileManager::createIfMissing(const fs::path& path, const std::string& bytes, mode_t mode) {
+    TemporarySibling temporary(path, bytes, mode);
+    // link() fails with EEXIST instead of replacing, so two writers cannot both win.
+    if (::link(temporary.path().c_str(), path.c_str()) != 0) {
+        int linkError = errno;
+        // Some synced or FUSE folders refuse hard links; a no-replace rename is just as safe.
+        if ((linkError == EPERM || linkError == EOPNOTSUPP || linkError == ENOSYS) &&
+            ::renameat2(AT_FDCWD, temporary.path().c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+            temporary.commit();
+            syncFolder(path.parent_path());
+            return true;
+        }
+        if (linkError == EEXIST || errno == EEXIST) {
+            return false;
+        }
+        throw FileError(linkError, path, "Could not create");
+    }
+    syncFolder(path.parent_path());
+    return true;
+}
+
+void PosixFileManager::appendToExisting(const fs::path& path, const std::string& bytes) {
+    Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throw FileError(errno, path, "Could not open");
+    }
+    writeAll(fd.get(), bytes, path);
+}
+
+void PosixFileManager::removeFile(const fs::path& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        throw FileError(errno, path, "Could not delete");
+    }
+}
+
+void PosixFileManager::setPermissions(const fs::path& path, mode_t mode) {
+    if (::chmod(path.c_str(), mode) != 0) {
+        throw FileError(errno, path, "Could not set permissions of");
+    }
+}
+
+} // namespace quillstone

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/UserDomain.h"
+
+#include <filesystem>
+#include <string>
+#include <sys/types.h>
+
+namespace quillstone {
+
+// The file-system service every store is handed. Failures throw FileError
+// with the OS's message; nothing here reports a failure as success.
+class FileManager {
+public:
+    virtual ~FileManager() = default;
+
+    virtual const UserDomain& userDomain() const = 0;
+
+    virtual bool fileExists(const std::filesystem::path& path) const = 0;
+    virtual std::string readFile(const std::filesystem::path& path) const = 0;
+    // Creates the folder and every missing parent; an existing folder is fine.
+    virtual void createDirectories(const std::filesystem::path& path) = 0;
+    // Temp file in the same folder, fsync, rename over the target, fsync the folder.
+    virtual void replaceAtomically(const std::filesystem::path& path, const std::string& bytes,
+                                   mode_t mode = 0644) = 0;
+    // Writes the file only when nothing exists at the path, without a
+    // check-then-write race. Returns false when something was already there.
+    virtual bool createIfMissing(const std::filesystem::path& path, const std::string& bytes,
+                                 mode_t mode = 0644) = 0;
+    // Appends to an existing file; throws (ENOENT) when it does not exist.
+    virtual void appendToExisting(const std::filesystem::path& path, const std::string& bytes) = 0;
+    // Deletes a file; a missing file is not an error.
+    virtual void removeFile(const std::filesystem::path& path) = 0;
+    virtual void setPermissions(const std::filesystem::path& path, mode_t mode) = 0;
+};
+
+// The real file system of this machine.
+class PosixFileManager : public FileManager {
+public:
+    explicit PosixFileManager(UserDomain domain = UserDomain::fromEnvironment());
+
+    // The process-wide default, built from the environment on first use.
+    static PosixFileManager& shared();
+
+    const UserDomain& userDomain() const override { return domain_; }
+    bool fileExists(const std::filesystem::path& path) const override;
+    std::string readFile(const std::filesystem::path& path) const override;
+    void createDirectories(const std::filesystem::path& path) override;
+    void replaceAtomically(const std::filesystem::path& path, const std::string& bytes, mode_t mode) override;
+    bool createIfMissing(const std::filesystem::path& path, const std::string& bytes, mode_t mode) override;
+    void appendToExisting(const std::filesystem::path& path, const std::string& bytes) override;
+    void removeFile(const std::filesystem::path& path) override;
+    void setPermissions(const std::filesystem::path& path, mode_t mode) override;
+
+private:
+    UserDomain domain_;
+};
+
+} // namespace quillstone

@@ -1,0 +1,142 @@
+#include "platform/Plist.h"
+
+#include <cstdlib>
+#include <memory>
+#include <plist/plist.h>
+#include <stdexcept>
+#include <utility>
+
+namespace quillstone {
+
+namespace {
+
+struct MallocFree {
+    void operator()(char* text) const { std::free(text); }
+};
+using MallocString = std::unique_ptr<char, MallocFree>;
+
+std::optional<std::string> stringValue(plist_t node) {
+    if (node == nullptr || plist_get_node_type(node) != PLIST_STRING) {
+        return std::nullopt;
+    }
+    char* raw = nullptr;
+    plist_get_string_val(node, &raw);
+    MallocString owned(raw);
+    if (!owned) {
+        return std::nullopt;
+    }
+    return std::string(owned.get());
+}
+
+} // namespace
+
+Plist Plist::dictionary() { return Plist(plist_new_dict()); }
+
+std::optional<Plist> Plist::parse(const std::string& bytes) {
+    if (bytes.empty() || bytes.size() > UINT32_MAX) {
+        return std::nullopt;
+    }
+    plist_t node = nullptr;
+    auto length = static_cast<uint32_t>(bytes.size());
+    if (plist_is_binary(bytes.data(), length)) {
+        plist_from_bin(bytes.data(), length, &node);
+    } else {
+        plist_from_xml(bytes.data(), length, &node);
+    }
+    if (node == nullptr) {
+        return std::nullopt;
+    }
+    return Plist(node);
+}
+
+Plist::Plist(Plist&& other) noexcept : node_(std::exchange(other.node_, nullptr)) {}
+
+Plist& Plist::operator=(Plist&& other) noexcept {
+    if (this != &other) {
+        if (node_ != nullptr) {
+            plist_free(node_);
+        }
+        node_ = std::exchange(other.node_, nullptr);
+    }
+    return *this;
+}
+
+Plist::~Plist() {
+    if (node_ != nullptr) {
+        plist_free(node_);
+    }
+}
+
+bool Plist::isDictionary() const { return node_ != nullptr && plist_get_node_type(node_) == PLIST_DICT; }
+
+void Plist::setString(const std::string& key, const std::string& value) {
+    plist_dict_set_item(node_, key.c_str(), plist_new_string(value.c_str()));
+}
+
+void Plist::setBool(const std::string& key, bool value) {
+    plist_dict_set_item(node_, key.c_str(), plist_new_bool(value ? 1 : 0));
+}
+
+void Plist::setUnsigned(const std::string& key, uint64_t value) {
+    plist_dict_set_item(node_, key.c_str(), plist_new_uint(value));
+}
+
+void Plist::setStringArray(const std::string& key, const std::vector<std::string>& values) {
+    plist_t array = plist_new_array();
+    for (const auto& value : values) {
+        plist_array_append_item(array, plist_new_string(value.c_str()));
+    }
+    plist_dict_set_item(node_, key.c_str(), array);
+}
+
+std::optional<std::string> Plist::string(const std::string& key) const {
+    if (!isDictionary()) {
+        return std::nullopt;
+    }
+    return stringValue(plist_dict_get_item(node_, key.c_str()));
+}
+
+std::optional<bool> Plist::boolean(const std::string& key) const {
+    if (!isDictionary()) {
+        return std::nullopt;
+    }
+    plist_t item = plist_dict_get_item(node_, key.c_str());
+    if (item == nullptr || plist_get_node_type(item) != PLIST_BOOLEAN) {
+        return std::nullopt;
+    }
+    uint8_t value = 0;
+    plist_get_bool_val(item, &value);
+    return value != 0;
+}
+
+std::optional<std::vector<std::string>> Plist::stringArray(const std::string& key) const {
+    if (!isDictionary()) {
+        return std::nullopt;
+    }
+    plist_t array = plist_dict_get_item(node_, key.c_str());
+    if (array == nullptr || plist_get_node_type(array) != PLIST_ARRAY) {
+        return std::nullopt;
+    }
+    std::vector<std::string> values;
+    for (uint32_t index = 0; index < plist_array_get_size(array); ++index) {
+        auto value = stringValue(plist_array_get_item(array, index));
+        if (!value) {
+            return std::nullopt;
+        }
+        values.push_back(*value);
+    }
+    return values;
+}
+
+std::string Plist::toXml() const {
+    char* raw = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node_, &raw, &length);
+    MallocString owned(raw);
+    if (!owned) {
+        throw std::runtime_error("The property list could not be encoded.");
+    }
+    return std::string(owned.get(), length);
+}
+
+} // namespace quillstone

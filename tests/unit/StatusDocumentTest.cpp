@@ -1,0 +1,84 @@
+#include "setup/model/QuillstoneStatusDocument.h"
+#include "status/StatusDocument.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using nlohmann::json;
+using quillstone::testing::readText;
+using quillstone::testing::TemporaryFolder;
+using quillstone::testing::writeText;
+
+TEST(StatusDocumentMerge, EmptyDocumentIsExactlyTwentyBytesAndNeverReplacesAFile) {
+    TemporaryFolder folder;
+    PosixFileManager files(UserDomain::rootedAt(folder.path()));
+    auto file = folder / "backup_status.json";
+    EXPECT_TRUE(QuillstoneStatusDocument::createEmptyIfMissing(files, file));
+    EXPECT_EQ(readText(file), std::string("{\n  \"backups\": []\n}\n"));
+    EXPECT_EQ(readText(file).size(), 20u);
+    writeText(file, "{\"backups\":[{\"id\":\"kept\"}]}");
+    EXPECT_FALSE(QuillstoneStatusDocument::createEmptyIfMissing(files, file));
+    EXPECT_EQ(readText(file), "{\"backups\":[{\"id\":\"kept\"}]}");
+}
+
+TEST(StatusDocumentMerge, MissingOrNonObjectInputStartsAfresh) {
+    json fresh = {{"backups", json::array()}};
+    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::nullopt), fresh);
+    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string("not json")), fresh);
+    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string("[1,2]")), fresh);
+    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string("\"text\"")), fresh);
+}
+
+TEST(StatusDocumentMerge, ArrayOfObjectsIsKeptWithEveryOtherRootKey) {
+    std::string bytes = R"({"backups":[{"id":"a"},{"id":"b"}],"device":"Mac","status":"ignored"})";
+    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(bytes), json::parse(bytes));
+}
+
+TEST(StatusDocumentMerge, LegacySingleEntryRootBecomesTheOnlyEntry) {
+    std::string legacy = R"({"id":"job","name":"Old","status":"SUCCESS","completedAt":"2025-01-01T00:00:00Z"})";
+    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(legacy), (json{{"backups", json::array({json::parse(legacy)})}}));
+    // A broken "backups" next to "status" is still the legacy layout.
+    std::string mixed = R"({"backups":"x","status":"FAILED"})";
+    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(mixed), (json{{"backups", json::array({json::parse(mixed)})}}));
+}
+
+TEST(StatusDocumentMerge, BackupsThatAreNotAnArrayOfObjectsAreDropped) {
+    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string(R"({"backups":[{"id":"a"},"x"],"keep":1})")),
+              (json{{"backups", json::array()}, {"keep", 1}}));
+    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string(R"({"backups":{"id":"a"}})")),
+              (json{{"backups", json::array()}}));
+    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string(R"({"other":true})")),
+              (json{{"backups", json::array()}, {"other", true}}));
+}
+
+TEST(StatusDocumentReader, DecodesTheFiveFieldsAndIgnoresEverythingElse) {
+    auto document = StatusDocument::decode(R"({"backups":[
+        {"id":"1","name":"A","status":"SUCCESS","completedAt":"2025-01-31T22:04:05Z","freeSpace":"1.8Ti",
+         "source":"Mac","bytesCopied":5,"isCatchup":false},
+        {"id":"2","name":"B","status":"FAILED","completedAt":"x","freeSpace":""},
+        {"id":"3","name":"C","status":"FAILED","completedAt":"x"},
+        {"id":"4","name":"D","status":"FAILED","completedAt":"x","freeSpace":null}],"extra":{}})");
+    ASSERT_TRUE(document);
+    ASSERT_EQ(document->backups.size(), 4u);
+    EXPECT_EQ(document->backups[0], (StatusBackup{"1", "A", "SUCCESS", "2025-01-31T22:04:05Z", "1.8Ti"}));
+    EXPECT_EQ(document->backups[1].freeSpace, std::optional<std::string>(""));
+    EXPECT_EQ(document->backups[2].freeSpace, std::nullopt);
+    EXPECT_EQ(document->backups[3].freeSpace, std::nullopt);
+}
+
+TEST(StatusDocumentReader, AnyDeviationFailsTheWholeDocument) {
+    const char* bad[] = {
+        R"({"backups":[{"id":"1","name":7,"status":"S","completedAt":"x"}]})",
+        R"({"backups":[{"id":"1","status":"S","completedAt":"x"}]})",
+        R"({"backups":[{"id":"1","name":"n","status":"S","completedAt":"x","freeSpace":3}]})",
+        R"({"backups":["x"]})",
+        R"({"backups":{}})",
+        R"({"status":"SUCCESS"})",
+        R"([])",
+        "garbage",
+    };
+    for (const char* text : bad) {
+        EXPECT_FALSE(StatusDocument::decode(text)) << text;
+    }
+}
