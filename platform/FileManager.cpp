@@ -92,6 +92,24 @@ private:
 
 } // namespace
 
+void FileManager::moveItem(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        syncFolder(to.parent_path());
+        return;
+    }
+    int renameError = errno;
+    // Some file systems cannot rename without replacing; link() never replaces either.
+    if (renameError == EINVAL || renameError == ENOSYS || renameError == EOPNOTSUPP) {
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::unlink(from.c_str());
+            syncFolder(to.parent_path());
+            return;
+        }
+        renameError = errno;
+    }
+    throw FileError(renameError, from, "Could not move");
+}
+
 PosixFileManager::PosixFileManager(UserDomain domain) : domain_(std::move(domain)) {}
 
 PosixFileManager& PosixFileManager::shared() {

@@ -32,6 +32,9 @@ public:
     // Deletes a file; a missing file is not an error.
     virtual void removeFile(const std::filesystem::path& path) = 0;
     virtual void setPermissions(const std::filesystem::path& path, mode_t mode) = 0;
+    // Renames a file or folder within one file system; fails (EEXIST) rather than
+    // replace something at the destination. Not pure, so existing fakes keep working.
+    virtual void moveItem(const std::filesystem::path& from, const std::filesystem::path& to);
 };
 
 // The real file system of this machine.

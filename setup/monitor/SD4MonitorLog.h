@@ -4,10 +4,14 @@
 #include "platform/FileManager.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace quillstone {
+
+// Where the monitor's parts send their log lines; the monitor passes SD4MonitorLog::log.
+using SD4LogFunction = std::function<void(const std::string& message)>;
 
 // The headless monitor's only diagnostic output: sd4-monitor.log in the
 // support folder, one "<UTC time> | <message>" line per event.

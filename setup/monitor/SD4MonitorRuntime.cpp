@@ -1,0 +1,189 @@
+#include "setup/monitor/SD4MonitorRuntime.h"
+
+#include "setup/model/QuillstoneStatusDocument.h"
+#include "setup/monitor/SD4RunNotificationObserver.h"
+
+namespace quillstone {
+
+SD4MonitorRuntime::Dependencies SD4MonitorRuntime::Dependencies::standard(Platform platform, Resolve resolve,
+                                                                          WriteStatus writeStatus,
+                                                                          FileManager& fileManager,
+                                                                          const Clock& clock) {
+    auto monitorLog = std::make_shared<SD4MonitorLog>(fileManager, clock);
+    SD4LogFunction log = [monitorLog](const std::string& message) { monitorLog->log(message); };
+    return Dependencies{QuillstoneConfigurationStore(fileManager),
+                        SD4RunLedger(fileManager),
+                        SD4PendingRunStore(fileManager, std::nullopt, log, clock),
+                        std::move(resolve),
+                        std::move(writeStatus),
+                        log,
+                        std::move(platform)};
+}
+
+std::shared_ptr<SD4MonitorRuntime> SD4MonitorRuntime::create(Dependencies dependencies) {
+    return std::shared_ptr<SD4MonitorRuntime>(new SD4MonitorRuntime(std::move(dependencies)));
+}
+
+SD4MonitorRuntime::SD4MonitorRuntime(Dependencies dependencies)
+    : configurationStore_(std::move(dependencies.configurationStore)), ledger_(std::move(dependencies.ledger)),
+      pendingRuns_(std::move(dependencies.pendingRuns)), resolve_(std::move(dependencies.resolve)),
+      writeStatus_(std::move(dependencies.writeStatus)), log_(std::move(dependencies.log)),
+      platform_(std::move(dependencies.platform)) {
+    if (!log_) {
+        log_ = [](const std::string&) {};
+    }
+}
+
+SD4MonitorRuntime::~SD4MonitorRuntime() { stop(); }
+
+bool SD4MonitorRuntime::sd4IsSelected() const {
+    FileManager& files = configurationStore_.fileManager();
+    try {
+        if (!files.fileExists(configurationStore_.fileURL())) {
+            return false;
+        }
+        auto configuration = QuillstoneConfiguration::decode(files.readFile(configurationStore_.fileURL()));
+        return configuration && configuration->isComplete() &&
+               configuration->integration == QuillstoneIntegration::sd4;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void SD4MonitorRuntime::start() {
+    // Whether monitoring applies is decided once per process.
+    if (started_) {
+        return;
+    }
+    started_ = true;
+    if (!sd4IsSelected()) {
+        log_(notStartedText);
+        return;
+    }
+    log_(startedText);
+    if (platform_.becomeAccessory) {
+        platform_.becomeAccessory();
+    }
+    std::weak_ptr<SD4MonitorRuntime> weakSelf = weak_from_this();
+    runObserver_ = SD4RunNotificationObserver::create(platform_.notificationCenter, platform_.mainQueue, log_,
+                                                      [weakSelf](const SD4RunEvent& event) {
+                                                          if (auto self = weakSelf.lock()) {
+                                                              self->handle(event);
+                                                          }
+                                                      });
+    runObserver_->start();
+    resumePendingRuns();
+    std::weak_ptr<MainQueue> weakQueue = platform_.mainQueue;
+    wakeObserver_ = platform_.wakeNotifier->addObserver([weakSelf, weakQueue] {
+        if (auto queue = weakQueue.lock()) {
+            queue->post([weakSelf] {
+                if (auto self = weakSelf.lock()) {
+                    self->resumePendingRuns();
+                }
+            });
+        }
+    });
+}
+
+void SD4MonitorRuntime::stop() {
+    if (runObserver_) {
+        runObserver_->stop();
+        runObserver_.reset();
+    }
+    if (wakeObserver_) {
+        platform_.wakeNotifier->removeObserver(*wakeObserver_);
+        wakeObserver_.reset();
+    }
+}
+
+void SD4MonitorRuntime::handle(const SD4RunEvent& event) {
+    if (ledger_.hasProcessed(event)) {
+        log_(alreadyProcessedText + event.runID);
+        return;
+    }
+    pendingRuns_.add(event);
+    log_(queuedText + event.runID);
+    startProcessing(event);
+}
+
+void SD4MonitorRuntime::resumePendingRuns() {
+    for (const SD4RunEvent& event : pendingRuns_.pendingEvents()) {
+        // A run the ledger already holds stays in the store untouched.
+        if (!ledger_.hasProcessed(event)) {
+            startProcessing(event);
+        }
+    }
+}
+
+void SD4MonitorRuntime::startProcessing(const SD4RunEvent& event) {
+    if (!processingRunIDs_.insert(event.runID).second) {
+        return;
+    }
+    std::weak_ptr<SD4MonitorRuntime> weakSelf = weak_from_this();
+    platform_.mainQueue->post([weakSelf, event] {
+        if (auto self = weakSelf.lock()) {
+            self->process(event);
+        }
+    });
+}
+
+void SD4MonitorRuntime::process(const SD4RunEvent& event) {
+    log_(runningShortcutText + event.runID);
+    // The background work holds nothing of the runtime but a weak reference,
+    // and never touches it: the answer goes back through the main queue.
+    std::weak_ptr<SD4MonitorRuntime> weakSelf = weak_from_this();
+    std::shared_ptr<MainQueue> mainQueue = platform_.mainQueue;
+    platform_.backgroundQueue->run([weakSelf, mainQueue, resolve = resolve_, event] {
+        ResolveResult result;
+        try {
+            result = resolve(event);
+        } catch (const std::exception& error) {
+            result = std::string(error.what());
+        } catch (...) {
+            result = std::string(unknownErrorDescription);
+        }
+        mainQueue->post([weakSelf, event, result = std::move(result)] {
+            if (auto self = weakSelf.lock()) {
+                self->finish(event, result);
+            }
+        });
+    });
+}
+
+void SD4MonitorRuntime::finish(const SD4RunEvent& event, const ResolveResult& result) {
+    if (auto description = std::get_if<std::string>(&result)) {
+        remainPending(event, *description);
+    } else {
+        writeAndRecord(event, std::get<SD4ResolvedRun>(result));
+    }
+    processingRunIDs_.erase(event.runID);
+}
+
+void SD4MonitorRuntime::writeAndRecord(const SD4RunEvent& event, const SD4ResolvedRun& resolved) {
+    // The folder is re-read for every write; the integration was settled at start.
+    const QuillstoneConfiguration configuration = configurationStore_.loadOrDefault();
+    const std::filesystem::path statusFile =
+        std::filesystem::path(configuration.quillstoneFolderPath) / QuillstoneStatusDocument::fileName;
+    try {
+        writeStatus_(event, resolved, statusFile);
+    } catch (const std::exception& error) {
+        remainPending(event, error.what());
+        return;
+    } catch (...) {
+        remainPending(event, unknownErrorDescription);
+        return;
+    }
+    ledger_.record(event);
+    if (!ledger_.save()) {
+        log_(ledgerSaveFailedText + event.runID);
+        return;
+    }
+    pendingRuns_.remove(event.runID);
+    log_(writtenText + event.runID);
+}
+
+void SD4MonitorRuntime::remainPending(const SD4RunEvent& event, const std::string& description) {
+    log_(remainsPendingText + event.runID + errorText + description);
+}
+
+} // namespace quillstone

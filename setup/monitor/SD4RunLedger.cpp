@@ -1,0 +1,81 @@
+#include "setup/monitor/SD4RunLedger.h"
+
+#include "platform/AppleJson.h"
+#include "platform/SupportFolder.h"
+#include "setup/monitor/SD4StoredJson.h"
+
+#include <nlohmann/json.hpp>
+
+namespace quillstone {
+
+using nlohmann::json;
+
+SD4RunLedger::SD4RunLedger(FileManager& fileManager, std::optional<std::filesystem::path> fileURL)
+    : fileManager_(fileManager),
+      fileURL_(fileURL ? std::move(*fileURL) : supportFolder(fileManager.userDomain()) / fileName) {
+    if (!fileManager_.fileExists(fileURL_)) {
+        return;
+    }
+    try {
+        if (auto decoded = decode(fileManager_.readFile(fileURL_))) {
+            storage_ = std::move(*decoded);
+        }
+    } catch (const std::exception&) {
+        // At worst a run already written is written once more, to the same entry.
+    }
+}
+
+std::optional<SD4RunLedger::Storage> SD4RunLedger::decode(const std::string& bytes) {
+    const json root = json::parse(bytes, nullptr, false);
+    if (!root.is_object()) {
+        return std::nullopt;
+    }
+    auto schemaVersion = storedJson::integer(root, "schemaVersion");
+    auto map = root.find("latestRunIDByJobID");
+    if (!schemaVersion || *schemaVersion != currentSchemaVersion || map == root.end() || !map->is_object()) {
+        return std::nullopt;
+    }
+    Storage storage;
+    for (const auto& [jobID, runID] : map->items()) {
+        if (!runID.is_string()) {
+            return std::nullopt;
+        }
+        storage.latestRunIDByJobID.emplace(jobID, runID.get<std::string>());
+    }
+    return storage;
+}
+
+std::string SD4RunLedger::encode(const Storage& storage) {
+    json map = json::object();
+    for (const auto& [jobID, runID] : storage.latestRunIDByJobID) {
+        map[jobID] = runID;
+    }
+    return compactJson(json{{"schemaVersion", storage.schemaVersion}, {"latestRunIDByJobID", std::move(map)}});
+}
+
+bool SD4RunLedger::hasProcessed(const SD4RunEvent& event) const {
+    auto found = storage_.latestRunIDByJobID.find(event.copyJobID);
+    return found != storage_.latestRunIDByJobID.end() && found->second == event.runID;
+}
+
+void SD4RunLedger::record(const SD4RunEvent& event) { storage_.latestRunIDByJobID[event.copyJobID] = event.runID; }
+
+bool SD4RunLedger::save() {
+    try {
+        fileManager_.createDirectories(fileURL_.parent_path());
+        fileManager_.replaceAtomically(fileURL_, encode(storage_));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void SD4RunLedger::removeFile() {
+    if (!fileManager_.fileExists(fileURL_)) {
+        return;
+    }
+    fileManager_.removeFile(fileURL_);
+    storage_ = Storage{};
+}
+
+} // namespace quillstone
