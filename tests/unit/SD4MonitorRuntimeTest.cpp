@@ -1,0 +1,322 @@
+#include "setup/monitor/SD4MonitorRuntime.h"
+#include "support/FakeDistributedNotificationCenter.h"
+#include "support/FakeWakeNotifier.h"
+#include "support/ManualBackgroundQueue.h"
+#include "support/ManualMainQueue.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+using quillstone::testing::writeText;
+
+namespace {
+
+SD4RunEvent event(const std::string& runID, const std::string& jobID = "J1") {
+    return SD4RunEvent{1, jobID, runID, SD4RunOutcome::succeeded, false, 1796487578000000000};
+}
+
+NotificationUserInfo userInfo(const std::string& runID) {
+    using V = NotificationValue;
+    return {{"version", V::signedInteger(1)},    {"copy_job_id", V::string("J1")},
+            {"run_id", V::string(runID)},        {"outcome", V::string("succeeded")},
+            {"is_catchup", V::boolean(false)},   {"ended_at_unix_nanos", V::signedInteger(1796487578000000000)}};
+}
+
+struct Write {
+    std::string runID;
+    std::string jobName;
+    std::filesystem::path file;
+};
+
+class SD4MonitorRuntimeTest : public ::testing::Test {
+protected:
+    std::filesystem::path support() const { return home.path() / ".local/share/Quillstone"; }
+
+    void configure(QuillstoneIntegration integration, const std::string& folder) {
+        QuillstoneConfigurationStore(files).save(QuillstoneConfiguration{1, integration, folder});
+    }
+
+    std::shared_ptr<SD4MonitorRuntime> makeRuntime(std::optional<std::filesystem::path> ledgerFile = std::nullopt) {
+        auto log = [this](const std::string& line) { lines.push_back(line); };
+        SD4MonitorRuntime::Platform platform{center, wake, mainQueue, background, [this] { ++accessoryCalls; }};
+        auto resolve = [this](const SD4RunEvent& event) {
+            resolved.push_back(event.runID);
+            if (failingRuns.count(event.runID)) {
+                throw std::runtime_error("The Shortcut did not answer.");
+            }
+            SD4ResolvedRun run;
+            run.runID = event.runID;
+            run.jobName = "Backup of " + event.copyJobID;
+            run.outcome = event.outcome;
+            return run;
+        };
+        auto writeStatus = [this](const SD4RunEvent& event, const SD4ResolvedRun& run,
+                                  const std::filesystem::path& file) {
+            if (writerFailure) {
+                throw std::runtime_error(*writerFailure);
+            }
+            writes.push_back(Write{event.runID, run.jobName, file});
+        };
+        return SD4MonitorRuntime::create(SD4MonitorRuntime::Dependencies{
+            QuillstoneConfigurationStore(files), SD4RunLedger(files, ledgerFile),
+            SD4PendingRunStore(files, std::nullopt, log, clock), resolve, writeStatus, log, platform});
+    }
+
+    std::vector<std::string> pendingRunIDs() const {
+        std::vector<std::string> ids;
+        for (const auto& pending : SD4PendingRunStore(const_cast<PosixFileManager&>(files)).pendingEvents()) {
+            ids.push_back(pending.runID);
+        }
+        return ids;
+    }
+
+    std::vector<std::string> takeLines() { return std::exchange(lines, {}); }
+
+    TemporaryFolder home;
+    PosixFileManager files{UserDomain::rootedAt(home.path())};
+    ManualClock clock{TimePoint(std::chrono::seconds(1796487578))};
+    std::shared_ptr<FakeDistributedNotificationCenter> center = std::make_shared<FakeDistributedNotificationCenter>();
+    std::shared_ptr<FakeWakeNotifier> wake = std::make_shared<FakeWakeNotifier>();
+    std::shared_ptr<ManualMainQueue> mainQueue = std::make_shared<ManualMainQueue>();
+    std::shared_ptr<ManualBackgroundQueue> background = std::make_shared<ManualBackgroundQueue>();
+    std::vector<std::string> lines;
+    std::vector<std::string> resolved;
+    std::vector<Write> writes;
+    std::set<std::string> failingRuns;
+    std::optional<std::string> writerFailure;
+    int accessoryCalls = 0;
+};
+
+} // namespace
+
+TEST_F(SD4MonitorRuntimeTest, DeclinesWithOneLineUnlessACompleteSD4ConfigurationIsStored) {
+    const std::vector<std::function<void()>> setups{
+        [] {},
+        [this] { configure(QuillstoneIntegration::classic, "/data/Quillstone"); },
+        [this] { writeText(support() / "configuration.json", "{not json"); },
+        [this] {
+            writeText(support() / "configuration.json",
+                               R"({"version":1,"integration":"sd4","quillstoneFolderPath":""})");
+        },
+        [this] {
+            writeText(support() / "configuration.json",
+                               R"({"version":2,"integration":"sd4","quillstoneFolderPath":"/data"})");
+        },
+    };
+    for (std::size_t index = 0; index < setups.size(); ++index) {
+        SCOPED_TRACE(index);
+        std::filesystem::remove_all(support());
+        setups[index]();
+        writeText(support() / "sd4-pending-runs.json",
+                           R"({"schemaVersion":1,"events":[{"copyJobID":"J1","runID":"R0","outcome":"failed",)"
+                           R"("isCatchup":false,"endedAtUnixNanos":5}]})");
+        auto runtime = makeRuntime();
+        runtime->start();
+        runtime->start();
+        EXPECT_EQ(takeLines(), std::vector<std::string>{"monitor not started because SD4 is not selected"});
+        EXPECT_FALSE(runtime->isListening());
+        EXPECT_EQ(center->registrations, 0);
+        EXPECT_EQ(wake->observerCount(), 0u);
+        EXPECT_EQ(accessoryCalls, 0);
+        EXPECT_EQ(mainQueue->size(), 0u) << "pending runs are not resumed";
+    }
+}
+
+TEST_F(SD4MonitorRuntimeTest, ANotificationTravelsToTheStatusFileAndLeavesTheQueue) {
+    configure(QuillstoneIntegration::sd4, "/data/Dropbox/Quillstone");
+    auto runtime = makeRuntime();
+    runtime->start();
+    EXPECT_EQ(takeLines(), (std::vector<std::string>{"monitor runtime started",
+                                                     "distributed notification observer registered"}));
+    EXPECT_EQ(accessoryCalls, 1);
+    center->post("com.shirtpocket.SuperDuper.runFinished", userInfo("R1"));
+    mainQueue->runAll();
+    EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"}) << "persisted before any work";
+    ASSERT_EQ(background->size(), 1u);
+    EXPECT_TRUE(resolved.empty()) << "resolving waits for the background queue";
+    background->runNext();
+    EXPECT_TRUE(writes.empty()) << "writing waits for the main queue";
+    mainQueue->runAll();
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0].jobName, "Backup of J1");
+    EXPECT_EQ(writes[0].file, "/data/Dropbox/Quillstone/backup_status.json");
+    EXPECT_EQ(takeLines(),
+              (std::vector<std::string>{
+                  "notification received keys=copy_job_id,ended_at_unix_nanos,is_catchup,outcome,run_id,version "
+                  "version=1 outcome=succeeded jobID=true runID=true endedAt=true",
+                  "notification accepted job=J1 run=R1 outcome=succeeded", "run queued: R1",
+                  "running detail Shortcut for: R1", "status written for: R1"}));
+    EXPECT_TRUE(pendingRunIDs().empty());
+    EXPECT_TRUE(SD4RunLedger(files).hasProcessed(event("R1")));
+    EXPECT_TRUE(runtime->processingRunIDs().empty());
+}
+
+TEST_F(SD4MonitorRuntimeTest, ARunAlreadyInTheLedgerIsLoggedAndIgnored) {
+    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    writeText(support() / "sd4-run-ledger.json", R"({"schemaVersion":1,"latestRunIDByJobID":{"J1":"R1"}})");
+    auto runtime = makeRuntime();
+    runtime->start();
+    takeLines();
+    runtime->handle(event("R1"));
+    EXPECT_EQ(takeLines(), std::vector<std::string>{"run already processed: R1"});
+    EXPECT_FALSE(std::filesystem::exists(support() / "sd4-pending-runs.json"));
+    EXPECT_EQ(mainQueue->size(), 0u);
+}
+
+TEST_F(SD4MonitorRuntimeTest, TheSameRunNotifiedTwiceWhileResolvingIsProcessedOnce) {
+    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    auto runtime = makeRuntime();
+    runtime->start();
+    takeLines();
+    runtime->handle(event("R1"));
+    mainQueue->runAll();
+    runtime->handle(event("R1"));
+    mainQueue->runAll();
+    EXPECT_EQ(takeLines(), (std::vector<std::string>{"run queued: R1", "running detail Shortcut for: R1",
+                                                     "run queued: R1"}));
+    EXPECT_EQ(background->size(), 1u);
+    EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
+    background->runNext();
+    mainQueue->runAll();
+    EXPECT_EQ(writes.size(), 1u);
+    EXPECT_EQ(resolved, std::vector<std::string>{"R1"});
+}
+
+TEST_F(SD4MonitorRuntimeTest, AFailedResolveStaysPendingUntilTheNextWake) {
+    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    auto runtime = makeRuntime();
+    runtime->start();
+    takeLines();
+    failingRuns.insert("R1");
+    runtime->handle(event("R1"));
+    mainQueue->runAll();
+    background->runNext();
+    mainQueue->runAll();
+    EXPECT_EQ(takeLines().back(), "run remains pending: R1, error=The Shortcut did not answer.");
+    EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
+    EXPECT_TRUE(runtime->processingRunIDs().empty());
+    EXPECT_EQ(mainQueue->size() + background->size(), 0u) << "no retry before a wake";
+
+    failingRuns.clear();
+    wake->wake();
+    EXPECT_EQ(background->size(), 0u) << "the wake is handled on the main queue";
+    mainQueue->runAll();
+    background->runNext();
+    mainQueue->runAll();
+    EXPECT_EQ(takeLines(),
+              (std::vector<std::string>{"running detail Shortcut for: R1", "status written for: R1"}));
+    EXPECT_TRUE(pendingRunIDs().empty());
+}
+
+TEST_F(SD4MonitorRuntimeTest, AFailedStatusWriteStaysPendingAndUnrecorded) {
+    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    auto runtime = makeRuntime();
+    runtime->start();
+    writerFailure = "The status file could not be written.";
+    runtime->handle(event("R1"));
+    mainQueue->runAll();
+    background->runNext();
+    mainQueue->runAll();
+    EXPECT_EQ(lines.back(), "run remains pending: R1, error=The status file could not be written.");
+    EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
+    EXPECT_FALSE(runtime->ledger().hasProcessed(event("R1")));
+}
+
+TEST_F(SD4MonitorRuntimeTest, ALedgerThatCannotBeSavedLeavesTheRunPending) {
+    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    writeText(home.path() / "blocked", "a file, not a folder");
+    auto runtime = makeRuntime(home.path() / "blocked/sd4-run-ledger.json");
+    runtime->start();
+    runtime->handle(event("R1"));
+    mainQueue->runAll();
+    background->runNext();
+    mainQueue->runAll();
+    EXPECT_EQ(writes.size(), 1u);
+    EXPECT_EQ(lines.back(), "status written but ledger save failed for: R1");
+    EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
+    // This process remembers the run, so a wake does not write it again.
+    wake->wake();
+    mainQueue->runAll();
+    EXPECT_EQ(background->size(), 0u);
+}
+
+TEST_F(SD4MonitorRuntimeTest, TwoRunsOfOneJobAreBothWrittenAndTheLastFinisherWins) {
+    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    auto runtime = makeRuntime();
+    runtime->start();
+    runtime->handle(event("R1"));
+    runtime->handle(event("R2"));
+    mainQueue->runAll();
+    ASSERT_EQ(background->size(), 2u);
+    background->runAt(1);
+    mainQueue->runAll();
+    background->runNext();
+    mainQueue->runAll();
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].runID, "R2");
+    EXPECT_EQ(writes[1].runID, "R1");
+    EXPECT_EQ(SD4RunLedger(files).storage().latestRunIDByJobID.at("J1"), "R1");
+    EXPECT_TRUE(pendingRunIDs().empty());
+}
+
+TEST_F(SD4MonitorRuntimeTest, StartResumesPendingRunsExceptThoseTheLedgerHolds) {
+    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    writeText(support() / "sd4-run-ledger.json", R"({"schemaVersion":1,"latestRunIDByJobID":{"J1":"R1"}})");
+    {
+        SD4PendingRunStore store(files);
+        store.add(event("R1"));
+        store.add(event("R5", "J2"));
+    }
+    auto runtime = makeRuntime();
+    runtime->start();
+    mainQueue->runAll();
+    ASSERT_EQ(background->size(), 1u);
+    background->runNext();
+    mainQueue->runAll();
+    EXPECT_EQ(resolved, std::vector<std::string>{"R5"});
+    EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
+}
+
+TEST_F(SD4MonitorRuntimeTest, TheStatusFolderIsReadAgainForEveryWrite) {
+    configure(QuillstoneIntegration::sd4, "/data/First");
+    auto runtime = makeRuntime();
+    runtime->start();
+    runtime->handle(event("R1"));
+    mainQueue->runAll();
+    configure(QuillstoneIntegration::classic, "/data/Second");
+    background->runNext();
+    mainQueue->runAll();
+    std::filesystem::remove(support() / "configuration.json");
+    runtime->handle(event("R2"));
+    mainQueue->runAll();
+    background->runNext();
+    mainQueue->runAll();
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].file, "/data/Second/backup_status.json");
+    EXPECT_EQ(writes[1].file, home.path() / "Quillstone/backup_status.json");
+}
+
+TEST_F(SD4MonitorRuntimeTest, StopEndsListeningAndALostRuntimeDropsItsAnswers) {
+    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    auto runtime = makeRuntime();
+    runtime->start();
+    runtime->handle(event("R1"));
+    mainQueue->runAll();
+    runtime->stop();
+    EXPECT_EQ(center->observerCount(), 0u);
+    EXPECT_EQ(wake->observerCount(), 0u);
+    const auto linesBefore = lines.size();
+    center->post("com.shirtpocket.SuperDuper.runFinished", userInfo("R2"));
+    EXPECT_EQ(lines.size(), linesBefore);
+
+    runtime.reset();
+    background->runNext();
+    EXPECT_EQ(mainQueue->runAll(), 1u);
+    EXPECT_TRUE(writes.empty());
+    EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"}) << "kept for the next start";
+}

@@ -1,0 +1,89 @@
+#include "setup/monitor/SD4RunLedger.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using quillstone::testing::readText;
+using quillstone::testing::TemporaryFolder;
+using quillstone::testing::writeText;
+
+namespace {
+
+SD4RunEvent event(const std::string& jobID, const std::string& runID) {
+    return SD4RunEvent{1, jobID, runID, SD4RunOutcome::succeeded, false, 1};
+}
+
+class SD4RunLedgerTest : public ::testing::Test {
+protected:
+    std::filesystem::path file() const { return home.path() / ".local/share/Quillstone/sd4-run-ledger.json"; }
+
+    TemporaryFolder home;
+    PosixFileManager files{UserDomain::rootedAt(home.path())};
+};
+
+} // namespace
+
+TEST_F(SD4RunLedgerTest, AnswersByExactRunIDPerJob) {
+    writeText(file(), R"({"schemaVersion":1,"latestRunIDByJobID":{}})");
+    SD4RunLedger ledger(files);
+    EXPECT_FALSE(ledger.hasProcessed(event("J", "R1")));
+    ledger.record(event("J", "R1"));
+    ledger.record(event("J", "R2"));
+    ledger.record(event("K", "R2"));
+    EXPECT_FALSE(ledger.hasProcessed(event("J", "R1")));
+    EXPECT_TRUE(ledger.hasProcessed(event("J", "R2")));
+    EXPECT_TRUE(ledger.hasProcessed(event("K", "R2")));
+    EXPECT_FALSE(ledger.hasProcessed(event("L", "R2")));
+    EXPECT_FALSE(ledger.hasProcessed(event("J", "r2")));
+}
+
+TEST_F(SD4RunLedgerTest, RecordStaysInMemoryUntilSaved) {
+    SD4RunLedger ledger(files);
+    EXPECT_EQ(ledger.fileURL(), file());
+    ledger.record(event("J", "R1"));
+    EXPECT_FALSE(std::filesystem::exists(file()));
+    EXPECT_TRUE(ledger.save());
+    EXPECT_EQ(readText(file()), R"({"latestRunIDByJobID":{"J":"R1"},"schemaVersion":1})");
+    EXPECT_TRUE(SD4RunLedger(files).hasProcessed(event("J", "R1")));
+}
+
+TEST_F(SD4RunLedgerTest, AnyFileThatIsNotExactlyVersionOneLoadsEmpty) {
+    for (const std::string bytes : {
+             R"({"schemaVersion":1,"latestRunIDByJobID":{"J":"R1","K":7}})",
+             R"({"schemaVersion":2,"latestRunIDByJobID":{"J":"R1"}})",
+             R"({"schemaVersion":1.5,"latestRunIDByJobID":{"J":"R1"}})",
+             R"({"schemaVersion":"1","latestRunIDByJobID":{"J":"R1"}})",
+             R"({"latestRunIDByJobID":{"J":"R1"}})",
+             R"({"schemaVersion":1,"latestRunIDByJobID":["J","R1"]})",
+             R"({"schemaVersion":1})",
+             "[1]",
+             "{",
+         }) {
+        SCOPED_TRACE(bytes);
+        writeText(file(), bytes);
+        SD4RunLedger ledger(files);
+        EXPECT_TRUE(ledger.storage().latestRunIDByJobID.empty());
+        EXPECT_EQ(readText(file()), bytes);
+    }
+}
+
+TEST_F(SD4RunLedgerTest, SaveIntoAnUncreatableFolderReturnsFalseAndWritesNothing) {
+    writeText(home.path() / "blocked", "a file, not a folder");
+    SD4RunLedger ledger(files, home.path() / "blocked/inner/sd4-run-ledger.json");
+    ledger.record(event("J", "R1"));
+    EXPECT_FALSE(ledger.save());
+    EXPECT_EQ(readText(home.path() / "blocked"), "a file, not a folder");
+    EXPECT_TRUE(ledger.hasProcessed(event("J", "R1")));
+}
+
+TEST_F(SD4RunLedgerTest, RemoveFileEmptiesOnlyWhenItDeletedOne) {
+    SD4RunLedger ledger(files);
+    ledger.record(event("J", "R1"));
+    EXPECT_NO_THROW(ledger.removeFile());
+    EXPECT_TRUE(ledger.hasProcessed(event("J", "R1")));
+    ASSERT_TRUE(ledger.save());
+    ledger.removeFile();
+    EXPECT_FALSE(std::filesystem::exists(file()));
+    EXPECT_FALSE(ledger.hasProcessed(event("J", "R1")));
+}

@@ -1,0 +1,104 @@
+#include "setup/monitor/SD4RunNotificationObserver.h"
+#include "support/FakeDistributedNotificationCenter.h"
+#include "support/ManualMainQueue.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using quillstone::testing::FakeDistributedNotificationCenter;
+using quillstone::testing::ManualMainQueue;
+
+namespace {
+
+constexpr const char* runFinished = "com.shirtpocket.SuperDuper.runFinished";
+
+NotificationUserInfo validUserInfo(const std::string& runID = "R1") {
+    using V = NotificationValue;
+    return {{"version", V::signedInteger(1)},       {"copy_job_id", V::string("J1")},
+            {"run_id", V::string(runID)},           {"outcome", V::string("wrong_drive")},
+            {"is_catchup", V::boolean(true)},       {"ended_at_unix_nanos", V::signedInteger(42)}};
+}
+
+class SD4RunNotificationObserverTest : public ::testing::Test {
+protected:
+    std::shared_ptr<SD4RunNotificationObserver> makeObserver() {
+        return SD4RunNotificationObserver::create(
+            center, mainQueue, [this](const std::string& line) { lines.push_back(line); },
+            [this](const SD4RunEvent& event) { events.push_back(event); });
+    }
+
+    std::shared_ptr<FakeDistributedNotificationCenter> center = std::make_shared<FakeDistributedNotificationCenter>();
+    std::shared_ptr<ManualMainQueue> mainQueue = std::make_shared<ManualMainQueue>();
+    std::vector<std::string> lines;
+    std::vector<SD4RunEvent> events;
+};
+
+} // namespace
+
+TEST_F(SD4RunNotificationObserverTest, StartRegistersOnceForTheRunFinishedName) {
+    auto observer = makeObserver();
+    EXPECT_FALSE(observer->isRegistered());
+    observer->start();
+    observer->start();
+    EXPECT_EQ(center->registrations, 1);
+    EXPECT_EQ(lines, std::vector<std::string>{"distributed notification observer registered"});
+    center->post("com.shirtpocket.SuperDuper.somethingElse", validUserInfo());
+    EXPECT_EQ(lines.size(), 1u);
+}
+
+TEST_F(SD4RunNotificationObserverTest, AcceptedEventReachesTheHandlerInALaterMainQueueTurn) {
+    auto observer = makeObserver();
+    observer->start();
+    center->post(runFinished, validUserInfo());
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(lines.back(), "notification accepted job=J1 run=R1 outcome=wrong_drive");
+    EXPECT_EQ(mainQueue->runAll(), 1u);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0], (SD4RunEvent{1, "J1", "R1", SD4RunOutcome::wrongDrive, true, 42}));
+}
+
+TEST_F(SD4RunNotificationObserverTest, RejectedPayloadsLogTwoLinesAndGoNowhere) {
+    auto observer = makeObserver();
+    observer->start();
+    lines.clear();
+    center->post(runFinished, std::nullopt);
+    auto noCatchup = validUserInfo();
+    noCatchup.erase("is_catchup");
+    center->post(runFinished, noCatchup);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "notification received without userInfo",
+                         "notification payload rejected",
+                         "notification received keys=copy_job_id,ended_at_unix_nanos,outcome,run_id,version "
+                         "version=1 outcome=wrong_drive jobID=true runID=true endedAt=true",
+                         "notification payload rejected",
+                     }));
+    EXPECT_EQ(mainQueue->size(), 0u);
+}
+
+TEST_F(SD4RunNotificationObserverTest, StopEndsDeliveryAndIsHarmlessWhenUnregistered) {
+    auto observer = makeObserver();
+    observer->stop();
+    observer->start();
+    observer->stop();
+    observer->stop();
+    EXPECT_FALSE(observer->isRegistered());
+    EXPECT_EQ(center->observerCount(), 0u);
+    center->post(runFinished, validUserInfo());
+    mainQueue->runAll();
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(lines.size(), 1u);
+    // Registering again after a stop works and logs again.
+    observer->start();
+    EXPECT_EQ(center->observerCount(), 1u);
+    EXPECT_EQ(lines.size(), 2u);
+}
+
+TEST_F(SD4RunNotificationObserverTest, EventsStillQueuedWhenTheObserverIsReleasedAreDropped) {
+    auto observer = makeObserver();
+    observer->start();
+    center->post(runFinished, validUserInfo("R1"));
+    observer.reset();
+    EXPECT_EQ(center->observerCount(), 0u);
+    EXPECT_EQ(mainQueue->runAll(), 1u);
+    EXPECT_TRUE(events.empty());
+}
