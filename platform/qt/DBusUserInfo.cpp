@@ -1,6 +1,7 @@
 #include "platform/qt/DBusUserInfo.h"
 
 #include <QDBusArgument>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusSignature>
 #include <QDBusVariant>
@@ -43,16 +44,9 @@ NotificationValue valueFromBasic(const QVariant& value) {
     if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
         return otherWithSignature(value.value<QDBusArgument>().currentSignature());
     }
-    if (value.metaType() == QMetaType::fromType<QDBusObjectPath>()) {
-        return otherWithSignature("o");
-    }
-    if (value.metaType() == QMetaType::fromType<QDBusSignature>()) {
-        return otherWithSignature("g");
-    }
-    if (value.metaType() == QMetaType::fromType<QDBusVariant>()) {
-        return otherWithSignature("v");
-    }
-    return NotificationValue::other(std::string("<") + value.metaType().name() + ">");
+    // Qt demarshals some containers itself (as: QStringList, ay: QByteArray).
+    const char* signature = QDBusMetaType::typeToSignature(value.metaType());
+    return otherWithSignature(QString::fromLatin1(signature ? signature : "?"));
 }
 
 NotificationValue valueFromEntry(const QVariant& value) {

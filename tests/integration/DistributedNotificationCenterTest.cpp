@@ -1,0 +1,231 @@
+#include "platform/qt/LogindWakeNotifier.h"
+#include "platform/qt/QtDistributedNotificationCenter.h"
+#include "platform/qt/QtMainQueue.h"
+#include "setup/monitor/SD4RunNotificationObserver.h"
+#include "support/CoreApplicationScope.h"
+#include "support/NotificationValuePrinting.h"
+#include "support/PrivateSessionBus.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDeadlineTimer>
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+
+namespace {
+
+using V = NotificationValue;
+
+constexpr const char* runFinished = "com.shirtpocket.SuperDuper.runFinished";
+
+// One suite-wide bus and application; each test gets its own connection and center.
+class DistributedNotificationCenterTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        application_ = new CoreApplicationScope;
+        bus_ = new PrivateSessionBus;
+    }
+    static void TearDownTestSuite() {
+        delete bus_;
+        delete application_;
+    }
+
+    void SetUp() override {
+        connectionName_ = QStringLiteral("quillstone-test-%1").arg(++connectionCount_);
+        connection_ = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(QString::fromStdString(bus_->address()), connectionName_));
+        ASSERT_TRUE(connection_->isConnected());
+        center_ = std::make_shared<QtDistributedNotificationCenter>(*connection_);
+        center_->addObserver(runFinished, [this](const std::optional<NotificationUserInfo>& userInfo) {
+            received_.push_back(userInfo);
+        });
+        observer_ = SD4RunNotificationObserver::create(
+            center_, std::make_shared<QtMainQueue>(), [this](const std::string& line) { lines_.push_back(line); },
+            [this](const SD4RunEvent& event) { events_.push_back(event); });
+        observer_->start();
+        roundTrip();
+    }
+
+    void TearDown() override {
+        observer_.reset();
+        center_.reset();
+        connection_.reset();
+        QDBusConnection::disconnectFromBus(connectionName_);
+    }
+
+    // A reply proves the bus has seen every match rule we sent before it.
+    void roundTrip() {
+        auto call = QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                   "org.freedesktop.DBus", "GetId");
+        ASSERT_EQ(connection_->call(call).type(), QDBusMessage::ReplyMessage);
+    }
+
+    // Emits the signal with gdbus and waits until both observers have it.
+    void emitSignal(const std::vector<std::string>& arguments, const std::string& signal = runFinished) {
+        std::vector<std::string> argv{"emit", "--session", "--object-path", "/", "--signal", signal};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        ChildProcess gdbus("/usr/bin/gdbus", argv);
+        gdbus.launch();
+        gdbus.waitUntilExit();
+        ASSERT_EQ(gdbus.terminationStatus(), 0);
+        const auto expected = received_.size() + 1;
+        QDeadlineTimer deadline(5000);
+        while (received_.size() < expected && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        ASSERT_EQ(received_.size(), expected) << "signal not delivered";
+        QCoreApplication::processEvents();
+    }
+
+    const NotificationUserInfo& lastUserInfo() {
+        static const NotificationUserInfo none;
+        return received_.back() ? *received_.back() : none;
+    }
+
+    inline static CoreApplicationScope* application_ = nullptr;
+    inline static PrivateSessionBus* bus_ = nullptr;
+    inline static int connectionCount_ = 0;
+
+    QString connectionName_;
+    std::unique_ptr<QDBusConnection> connection_;
+    std::shared_ptr<QtDistributedNotificationCenter> center_;
+    std::shared_ptr<SD4RunNotificationObserver> observer_;
+    std::vector<std::optional<NotificationUserInfo>> received_;
+    std::vector<std::string> lines_;
+    std::vector<SD4RunEvent> events_;
+};
+
+const std::string validPayload = "{'version': <int64 1>, 'copy_job_id': <'J1'>, 'run_id': <'R1'>, "
+                                 "'outcome': <'succeeded'>, 'is_catchup': <false>, "
+                                 "'ended_at_unix_nanos': <int64 1796487578000000000>}";
+
+} // namespace
+
+TEST_F(DistributedNotificationCenterTest, ValidDictionaryArrivesAsTypedUserInfoAndAnEvent) {
+    emitSignal({validPayload});
+    ASSERT_TRUE(received_.back());
+    EXPECT_EQ(lastUserInfo(), (NotificationUserInfo{{"version", V::signedInteger(1)},
+                                                   {"copy_job_id", V::string("J1")},
+                                                   {"run_id", V::string("R1")},
+                                                   {"outcome", V::string("succeeded")},
+                                                   {"is_catchup", V::boolean(false)},
+                                                   {"ended_at_unix_nanos", V::signedInteger(1796487578000000000)}}));
+    QDeadlineTimer deadline(5000);
+    while (events_.empty() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    ASSERT_EQ(events_.size(), 1u);
+    EXPECT_EQ(events_[0], (SD4RunEvent{1, "J1", "R1", SD4RunOutcome::succeeded, false, 1796487578000000000}));
+    EXPECT_EQ(lines_.back(), "notification accepted job=J1 run=R1 outcome=succeeded");
+
+    // The end time as a double is truncated; the version as a double 1.0 still counts.
+    emitSignal({"{'version': <1.0>, 'copy_job_id': <'J1'>, 'run_id': <'R2'>, 'outcome': <'failed'>, "
+                "'is_catchup': <true>, 'ended_at_unix_nanos': <1.5e18>}"});
+    EXPECT_EQ(lastUserInfo().at("ended_at_unix_nanos"), V::real(1.5e18));
+    EXPECT_EQ(lines_.back(), "notification accepted job=J1 run=R2 outcome=failed");
+}
+
+TEST_F(DistributedNotificationCenterTest, EveryIntegerTypeIsANumberAndOtherValuesKeepTheirSignature) {
+    emitSignal({"{'version': <byte 1>, 'copy_job_id': <'J'>, 'run_id': <'R'>, 'outcome': <'failed'>, "
+                "'is_catchup': <true>, 'ended_at_unix_nanos': <uint64 18446744073709551615>, "
+                "'n': <int16 -3>, 'q': <uint16 7>, 'i': <int32 -9>, 'u': <uint32 9>, "
+                "'path': <objectpath '/x'>, 'list': <[1, 2]>, 'dict': <{'a': <1>}>, 'wrapped': <<'s'>>, "
+                "'strings': <['a']>, 'bytes': <b'ab'>, 'signature': <signature 'ai'>}"});
+    const auto& userInfo = lastUserInfo();
+    EXPECT_EQ(userInfo.at("version"), V::unsignedInteger(1));
+    EXPECT_EQ(userInfo.at("ended_at_unix_nanos"), V::unsignedInteger(18446744073709551615u));
+    EXPECT_EQ(userInfo.at("n"), V::signedInteger(-3));
+    EXPECT_EQ(userInfo.at("q"), V::unsignedInteger(7));
+    EXPECT_EQ(userInfo.at("i"), V::signedInteger(-9));
+    EXPECT_EQ(userInfo.at("u"), V::unsignedInteger(9));
+    EXPECT_EQ(userInfo.at("path"), V::other("<o>"));
+    EXPECT_EQ(userInfo.at("list"), V::other("<ai>"));
+    EXPECT_EQ(userInfo.at("dict"), V::other("<a{sv}>"));
+    EXPECT_EQ(userInfo.at("wrapped"), V::other("<v>"));
+    EXPECT_EQ(userInfo.at("strings"), V::other("<as>"));
+    EXPECT_EQ(userInfo.at("bytes"), V::other("<ay>"));
+    EXPECT_EQ(userInfo.at("signature"), V::other("<g>"));
+    // An end time beyond the signed range is refused, not wrapped around.
+    EXPECT_EQ(lines_.back(), "notification payload rejected");
+    EXPECT_TRUE(events_.empty());
+}
+
+TEST_F(DistributedNotificationCenterTest, EveryOtherShapeIsLoggedAndRejected) {
+    struct Shape {
+        std::vector<std::string> arguments;
+        std::optional<NotificationUserInfo> userInfo;
+        std::string diagnostic;
+    };
+    const std::string emptyDiagnostic =
+        "notification received keys= version=missing outcome=missing jobID=false runID=false endedAt=false";
+    const std::vector<Shape> shapes{
+        {{}, std::nullopt, "notification received without userInfo"},
+        {{"{'version': '1', 'copy_job_id': 'J1'}"},
+         NotificationUserInfo{{"version", V::string("1")}, {"copy_job_id", V::string("J1")}},
+         "notification received keys=copy_job_id,version version=1 outcome=missing jobID=true runID=false "
+         "endedAt=false"},
+        {{validPayload, "'extra'"}, NotificationUserInfo{}, emptyDiagnostic},
+        {{"'just a string'"}, NotificationUserInfo{}, emptyDiagnostic},
+        {{"[{'version': <1>}]"}, NotificationUserInfo{}, emptyDiagnostic},
+        {{"{'version': <{'version': <int64 1>}>, 'outcome': <['succeeded']>}"},
+         NotificationUserInfo{{"version", V::other("<a{sv}>")}, {"outcome", V::other("<as>")}},
+         "notification received keys=outcome,version version=<a{sv}> outcome=<as> jobID=false runID=false "
+         "endedAt=false"},
+        {{"{'version': <1>}", "{'version': <1>}"}, NotificationUserInfo{}, emptyDiagnostic},
+        {{"{'version': <handle 0>}"}, NotificationUserInfo{{"version", V::other("<h>")}},
+         "notification received keys=version version=<h> outcome=missing jobID=false runID=false endedAt=false"},
+        {{"{7: <'seven'>}"}, NotificationUserInfo{{"7", V::string("seven")}},
+         "notification received keys=7 version=missing outcome=missing jobID=false runID=false endedAt=false"},
+    };
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.arguments.empty() ? "no argument" : shape.arguments.front());
+        lines_.clear();
+        emitSignal(shape.arguments);
+        EXPECT_EQ(received_.back(), shape.userInfo);
+        EXPECT_EQ(lines_, (std::vector<std::string>{shape.diagnostic, "notification payload rejected"}));
+    }
+    EXPECT_TRUE(events_.empty());
+}
+
+TEST_F(DistributedNotificationCenterTest, OtherSignalsAndRemovedObserversReceiveNothing) {
+    emitSignal({validPayload});
+    const auto before = received_.size();
+    observer_->stop();
+    // The raw observer still listens, so delivery of the next signal is observable.
+    lines_.clear();
+    emitSignal({validPayload});
+    EXPECT_TRUE(lines_.empty());
+    EXPECT_EQ(received_.size(), before + 1);
+
+    ChildProcess other("/usr/bin/gdbus", {"emit", "--session", "--object-path", "/", "--signal",
+                                         "com.shirtpocket.SuperDuper.runStarted", validPayload});
+    other.launch();
+    other.waitUntilExit();
+    emitSignal({validPayload});
+    EXPECT_EQ(received_.size(), before + 2) << "runStarted is not runFinished";
+}
+
+TEST(DistributedNotificationCenterWithoutBus, ObserversRegisterAndNothingArrives) {
+    CoreApplicationScope application;
+    const QString name = QStringLiteral("quillstone-no-bus");
+    {
+        QDBusConnection nowhere = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), name);
+        ASSERT_FALSE(nowhere.isConnected());
+        auto center = std::make_shared<QtDistributedNotificationCenter>(nowhere);
+        std::vector<std::string> lines;
+        auto observer = SD4RunNotificationObserver::create(
+            center, std::make_shared<QtMainQueue>(), [&](const std::string& line) { lines.push_back(line); },
+            [](const SD4RunEvent&) { FAIL() << "nothing can arrive"; });
+        observer->start();
+        EXPECT_EQ(lines, std::vector<std::string>{"distributed notification observer registered"});
+        observer->stop();
+
+        LogindWakeNotifier wake(nowhere);
+        auto token = wake.addObserver([] { FAIL() << "no wake without a bus"; });
+        wake.removeObserver(token);
+        QCoreApplication::processEvents();
+    }
+    QDBusConnection::disconnectFromBus(name);
+}
