@@ -3,6 +3,8 @@
 #include "setup/model/QuillstoneStatusDocument.h"
 #include "setup/monitor/SD4RunNotificationObserver.h"
 
+#include <stdexcept>
+
 namespace quillstone {
 
 SD4MonitorRuntime::Dependencies SD4MonitorRuntime::Dependencies::standard(Platform platform, Resolve resolve,
@@ -29,6 +31,10 @@ SD4MonitorRuntime::SD4MonitorRuntime(Dependencies dependencies)
       pendingRuns_(std::move(dependencies.pendingRuns)), resolve_(std::move(dependencies.resolve)),
       writeStatus_(std::move(dependencies.writeStatus)), log_(std::move(dependencies.log)),
       platform_(std::move(dependencies.platform)) {
+    if (!platform_.notificationCenter || !platform_.wakeNotifier || !platform_.mainQueue ||
+        !platform_.backgroundQueue) {
+        throw std::invalid_argument(missingPortText);
+    }
     if (!log_) {
         log_ = [](const std::string&) {};
     }

@@ -49,6 +49,9 @@ public:
     static constexpr const char* writtenText = "status written for: ";
     // For a failure that came without a description.
     static constexpr const char* unknownErrorDescription = "unknown error";
+    // A programming error: every platform port but becomeAccessory is required.
+    static constexpr const char* missingPortText = "The SD4 monitor needs a notification center, a wake notifier "
+                                                   "and both queues.";
 
     // The event sources and queues of the running program.
     struct Platform {
@@ -75,6 +78,7 @@ public:
                                      const Clock& clock = SystemClock::shared());
     };
 
+    // Throws std::invalid_argument when a required platform port is missing.
     static std::shared_ptr<SD4MonitorRuntime> create(Dependencies dependencies);
     ~SD4MonitorRuntime();
     SD4MonitorRuntime(const SD4MonitorRuntime&) = delete;

@@ -222,6 +222,17 @@ TEST(DistributedNotificationCenterWithoutBus, ObserversRegisterAndNothingArrives
         EXPECT_EQ(lines, std::vector<std::string>{"distributed notification observer registered"});
         observer->stop();
 
+        // The process-wide session and system buses, when nothing says where they are.
+        const std::string previous = std::getenv("DBUS_SESSION_BUS_ADDRESS") ? std::getenv("DBUS_SESSION_BUS_ADDRESS") : "";
+        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        QtDistributedNotificationCenter defaultCenter;
+        defaultCenter.removeObserver(defaultCenter.addObserver(runFinished, [](const auto&) {}));
+        LogindWakeNotifier defaultWake;
+        defaultWake.removeObserver(defaultWake.addObserver([] {}));
+        if (!previous.empty()) {
+            ::setenv("DBUS_SESSION_BUS_ADDRESS", previous.c_str(), 1);
+        }
+
         LogindWakeNotifier wake(nowhere);
         auto token = wake.addObserver([] { FAIL() << "no wake without a bus"; });
         wake.removeObserver(token);

@@ -41,9 +41,11 @@ protected:
         QuillstoneConfigurationStore(files).save(QuillstoneConfiguration{1, integration, folder});
     }
 
-    std::shared_ptr<SD4MonitorRuntime> makeRuntime(std::optional<std::filesystem::path> ledgerFile = std::nullopt) {
+    std::shared_ptr<SD4MonitorRuntime> makeRuntime(std::optional<std::filesystem::path> ledgerFile = std::nullopt,
+                                                   bool withWake = true) {
         auto log = [this](const std::string& line) { lines.push_back(line); };
-        SD4MonitorRuntime::Platform platform{center, wake, mainQueue, background, [this] { ++accessoryCalls; }};
+        SD4MonitorRuntime::Platform platform{center, withWake ? wake : nullptr, mainQueue, background,
+                                             [this] { ++accessoryCalls; }};
         auto resolve = [this](const SD4RunEvent& event) {
             resolved.push_back(event.runID);
             if (failingRuns.count(event.runID)) {
@@ -319,4 +321,8 @@ TEST_F(SD4MonitorRuntimeTest, StopEndsListeningAndALostRuntimeDropsItsAnswers) {
     EXPECT_EQ(mainQueue->runAll(), 1u);
     EXPECT_TRUE(writes.empty());
     EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"}) << "kept for the next start";
+}
+
+TEST_F(SD4MonitorRuntimeTest, AMissingPortIsRefusedAtConstruction) {
+    EXPECT_THROW(makeRuntime(std::nullopt, false), std::invalid_argument);
 }
