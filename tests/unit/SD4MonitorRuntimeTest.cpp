@@ -326,3 +326,27 @@ TEST_F(SD4MonitorRuntimeTest, StopEndsListeningAndALostRuntimeDropsItsAnswers) {
 TEST_F(SD4MonitorRuntimeTest, AMissingPortIsRefusedAtConstruction) {
     EXPECT_THROW(makeRuntime(std::nullopt, false), std::invalid_argument);
 }
+
+TEST_F(SD4MonitorRuntimeTest, StandardDependenciesUseTheSupportFolderAndTheMonitorLog) {
+    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    writeText(support() / "sd4-pending-runs.json", "{truncated");
+    SD4MonitorRuntime::Platform platform{center, wake, mainQueue, background, nullptr};
+    auto runtime = SD4MonitorRuntime::create(SD4MonitorRuntime::Dependencies::standard(
+        platform, [](const SD4RunEvent&) { return SD4ResolvedRun(); },
+        [](const SD4RunEvent&, const SD4ResolvedRun&, const std::filesystem::path&) {}, files, clock));
+    runtime->start();
+    runtime->handle(event("R1"));
+    mainQueue->runAll();
+    background->runNext();
+    mainQueue->runAll();
+    const auto kept = support() / "sd4-pending-runs.json.unreadable-1796487578";
+    EXPECT_EQ(readText(kept), "{truncated");
+    EXPECT_EQ(readText(support() / "sd4-monitor.log"),
+              "2026-12-05T16:19:38Z | monitor runtime started\n"
+              "2026-12-05T16:19:38Z | distributed notification observer registered\n"
+              "2026-12-05T16:19:38Z | pending runs file unreadable, kept as: " + kept.string() + "\n"
+              "2026-12-05T16:19:38Z | run queued: R1\n"
+              "2026-12-05T16:19:38Z | running detail Shortcut for: R1\n"
+              "2026-12-05T16:19:38Z | status written for: R1\n");
+    EXPECT_TRUE(SD4RunLedger(files).hasProcessed(event("R1")));
+}
