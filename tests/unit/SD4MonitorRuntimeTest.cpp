@@ -79,6 +79,13 @@ protected:
 
     std::vector<std::string> takeLines() { return std::exchange(lines, {}); }
 
+    // Lets the oldest waiting resolve finish and the main queue settle.
+    void finishNextResolve() {
+        mainQueue->runAll();
+        background->runNext();
+        mainQueue->runAll();
+    }
+
     TemporaryFolder home;
     PosixFileManager files{UserDomain::rootedAt(home.path())};
     ManualClock clock{TimePoint(std::chrono::seconds(1796487578))};
@@ -196,9 +203,7 @@ TEST_F(SD4MonitorRuntimeTest, AFailedResolveStaysPendingUntilTheNextWake) {
     takeLines();
     failingRuns.insert("R1");
     runtime->handle(event("R1"));
-    mainQueue->runAll();
-    background->runNext();
-    mainQueue->runAll();
+    finishNextResolve();
     EXPECT_EQ(takeLines().back(), "run remains pending: R1, error=The Shortcut did not answer.");
     EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
     EXPECT_TRUE(runtime->processingRunIDs().empty());
@@ -207,9 +212,7 @@ TEST_F(SD4MonitorRuntimeTest, AFailedResolveStaysPendingUntilTheNextWake) {
     failingRuns.clear();
     wake->wake();
     EXPECT_EQ(background->size(), 0u) << "the wake is handled on the main queue";
-    mainQueue->runAll();
-    background->runNext();
-    mainQueue->runAll();
+    finishNextResolve();
     EXPECT_EQ(takeLines(),
               (std::vector<std::string>{"running detail Shortcut for: R1", "status written for: R1"}));
     EXPECT_TRUE(pendingRunIDs().empty());
@@ -221,9 +224,7 @@ TEST_F(SD4MonitorRuntimeTest, AFailedStatusWriteStaysPendingAndUnrecorded) {
     runtime->start();
     writerFailure = "The status file could not be written.";
     runtime->handle(event("R1"));
-    mainQueue->runAll();
-    background->runNext();
-    mainQueue->runAll();
+    finishNextResolve();
     EXPECT_EQ(lines.back(), "run remains pending: R1, error=The status file could not be written.");
     EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
     EXPECT_FALSE(runtime->ledger().hasProcessed(event("R1")));
@@ -235,9 +236,7 @@ TEST_F(SD4MonitorRuntimeTest, ALedgerThatCannotBeSavedLeavesTheRunPending) {
     auto runtime = makeRuntime(home.path() / "blocked/sd4-run-ledger.json");
     runtime->start();
     runtime->handle(event("R1"));
-    mainQueue->runAll();
-    background->runNext();
-    mainQueue->runAll();
+    finishNextResolve();
     EXPECT_EQ(writes.size(), 1u);
     EXPECT_EQ(lines.back(), "status written but ledger save failed for: R1");
     EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
@@ -256,9 +255,7 @@ TEST_F(SD4MonitorRuntimeTest, TwoRunsOfOneJobAreBothWrittenAndTheLastFinisherWin
     mainQueue->runAll();
     ASSERT_EQ(background->size(), 2u);
     background->runAt(1);
-    mainQueue->runAll();
-    background->runNext();
-    mainQueue->runAll();
+    finishNextResolve();
     ASSERT_EQ(writes.size(), 2u);
     EXPECT_EQ(writes[0].runID, "R2");
     EXPECT_EQ(writes[1].runID, "R1");
@@ -295,9 +292,7 @@ TEST_F(SD4MonitorRuntimeTest, TheStatusFolderIsReadAgainForEveryWrite) {
     mainQueue->runAll();
     std::filesystem::remove(support() / "configuration.json");
     runtime->handle(event("R2"));
-    mainQueue->runAll();
-    background->runNext();
-    mainQueue->runAll();
+    finishNextResolve();
     ASSERT_EQ(writes.size(), 2u);
     EXPECT_EQ(writes[0].file, "/data/Second/backup_status.json");
     EXPECT_EQ(writes[1].file, home.path() / "Quillstone/backup_status.json");
@@ -336,9 +331,7 @@ TEST_F(SD4MonitorRuntimeTest, StandardDependenciesUseTheSupportFolderAndTheMonit
         [](const SD4RunEvent&, const SD4ResolvedRun&, const std::filesystem::path&) {}, files, clock));
     runtime->start();
     runtime->handle(event("R1"));
-    mainQueue->runAll();
-    background->runNext();
-    mainQueue->runAll();
+    finishNextResolve();
     const auto kept = support() / "sd4-pending-runs.json.unreadable-1796487578";
     EXPECT_EQ(readText(kept), "{truncated");
     EXPECT_EQ(readText(support() / "sd4-monitor.log"),
