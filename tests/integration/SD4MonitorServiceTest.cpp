@@ -8,6 +8,7 @@
 #include "setup/service/SD4MonitorService.h"
 #include "setup/service/SD4MonitorServiceError.h"
 #include "support/FakeBundles.h"
+#include "support/MarkedRunningApplications.h"
 #include "support/TemporaryFolder.h"
 
 #include <gmock/gmock.h>
@@ -35,31 +36,6 @@ std::vector<std::string> lines(const fs::path& file) {
     }
     return result;
 }
-
-// A status app counts as running while its bundle carries the process id the
-// fake status program or the fake open leave behind.
-class MarkedRunningApplications : public RunningApplications {
-public:
-    std::vector<fs::path> statusBundles;
-
-    std::vector<RunningApplication> withBundleIdentifier(const std::string& identifier) override {
-        std::vector<RunningApplication> found;
-        for (const auto& bundle : statusBundles) {
-            std::istringstream mark(readText(bundle / "Contents/running"));
-            pid_t pid = 0;
-            if (identifier == statusID && mark >> pid) {
-                found.push_back({pid, identifier, bundle});
-            }
-        }
-        return found;
-    }
-    bool activate(const RunningApplication&) override { return true; }
-    bool terminate(const RunningApplication& application) override { return forceTerminate(application); }
-    bool forceTerminate(const RunningApplication& application) override {
-        fs::remove(application.bundlePath / "Contents/running");
-        return true;
-    }
-};
 
 // One copy of Quillstone.app with everything it talks to.
 struct Installation {
