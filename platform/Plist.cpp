@@ -28,6 +28,25 @@ std::optional<std::string> stringValue(plist_t node) {
     return std::string(owned.get());
 }
 
+// Keys in the order the dictionary holds them.
+std::vector<std::string> dictionaryKeys(plist_t dictionary) {
+    std::vector<std::string> names;
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(dictionary, &iterator);
+    std::unique_ptr<void, void (*)(void*)> ownedIterator(iterator, std::free);
+    while (iterator != nullptr) {
+        char* raw = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(dictionary, iterator, &raw, &item);
+        MallocString owned(raw);
+        if (!owned) {
+            break;
+        }
+        names.emplace_back(owned.get());
+    }
+    return names;
+}
+
 } // namespace
 
 Plist Plist::dictionary() { return Plist(plist_new_dict()); }
@@ -89,6 +108,14 @@ void Plist::setStringArray(const std::string& key, const std::vector<std::string
     plist_dict_set_item(node_, key.c_str(), array);
 }
 
+void Plist::setStringDictionary(const std::string& key, const std::map<std::string, std::string>& values) {
+    plist_t dictionary = plist_new_dict();
+    for (const auto& [name, value] : values) {
+        plist_dict_set_item(dictionary, name.c_str(), plist_new_string(value.c_str()));
+    }
+    plist_dict_set_item(node_, key.c_str(), dictionary);
+}
+
 std::optional<std::string> Plist::string(const std::string& key) const {
     if (!isDictionary()) {
         return std::nullopt;
@@ -126,6 +153,29 @@ std::optional<std::vector<std::string>> Plist::stringArray(const std::string& ke
         values.push_back(*value);
     }
     return values;
+}
+
+std::optional<std::map<std::string, std::string>> Plist::stringDictionary(const std::string& key) const {
+    if (!isDictionary()) {
+        return std::nullopt;
+    }
+    plist_t dictionary = plist_dict_get_item(node_, key.c_str());
+    if (dictionary == nullptr || plist_get_node_type(dictionary) != PLIST_DICT) {
+        return std::nullopt;
+    }
+    std::map<std::string, std::string> values;
+    for (const auto& name : dictionaryKeys(dictionary)) {
+        auto value = stringValue(plist_dict_get_item(dictionary, name.c_str()));
+        if (!value) {
+            return std::nullopt;
+        }
+        values[name] = *value;
+    }
+    return values;
+}
+
+std::vector<std::string> Plist::keys() const {
+    return isDictionary() ? dictionaryKeys(node_) : std::vector<std::string>{};
 }
 
 std::string Plist::toXml() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,10 +28,14 @@ public:
     void setBool(const std::string& key, bool value);
     void setUnsigned(const std::string& key, uint64_t value);
     void setStringArray(const std::string& key, const std::vector<std::string>& values);
+    void setStringDictionary(const std::string& key, const std::map<std::string, std::string>& values);
 
     std::optional<std::string> string(const std::string& key) const;
     std::optional<bool> boolean(const std::string& key) const;
     std::optional<std::vector<std::string>> stringArray(const std::string& key) const;
+    // A dictionary whose values are all strings.
+    std::optional<std::map<std::string, std::string>> stringDictionary(const std::string& key) const;
+    std::vector<std::string> keys() const;
 
     std::string toXml() const;
 

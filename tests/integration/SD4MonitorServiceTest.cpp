@@ -1,0 +1,345 @@
+#include "platform/ChildProcessCommandRunner.h"
+#include "platform/DetachedProcess.h"
+#include "platform/FileError.h"
+#include "platform/Plist.h"
+#include "platform/XdgAutostartLoginItemService.h"
+#include "setup/model/QuillstoneConfigurationStore.h"
+#include "setup/service/SD4AgentPropertyList.h"
+#include "setup/service/SD4MonitorService.h"
+#include "setup/service/SD4MonitorServiceError.h"
+#include "support/FakeBundles.h"
+#include "support/MarkedRunningApplications.h"
+#include "support/TemporaryFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+using ::testing::ElementsAre;
+using Code = SD4MonitorServiceError::Code;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* statusID = "com.quillstone.Quillstone-Setup.Status";
+const fs::path fixtures = fs::path(QUILLSTONE_SOURCE_DIR) / "tests/fixtures";
+
+std::vector<std::string> lines(const fs::path& file) {
+    std::vector<std::string> result;
+    std::istringstream stream(readText(file));
+    for (std::string line; std::getline(stream, line);) {
+        result.push_back(line);
+    }
+    return result;
+}
+
+// One copy of Quillstone.app with everything it talks to.
+struct Installation {
+    Installation(const fs::path& bundle, PosixFileManager& files, const SystemLayout& layout,
+                 RunningApplications& running, const fs::path& autostart, std::vector<std::string>& removals)
+        : loginItems(files, Bundle(bundle), autostart, running, launchDetached),
+          host({loginItems, running, ChildProcessCommandRunner::shared(), ThreadSleeper::shared(), files,
+                Bundle(bundle), layout.tools.open}),
+          service({files, layout, Bundle(bundle), UserIdentity{501, "anna"}, ChildProcessCommandRunner::shared(), host,
+                   [&removals] { removals.push_back("monitor state"); }}) {}
+
+    XdgAutostartLoginItemService loginItems;
+    QuillstoneStatusHost host;
+    SD4MonitorService service;
+};
+
+class MonitorServiceIntegrationTest : public ::testing::Test {
+protected:
+    TemporaryFolder root;
+    fs::path home = root / "home";
+    PosixFileManager files{UserDomain::rootedAt(home)};
+    SystemLayout layout = SystemLayout::rootedAt(
+        root.path(), files.userDomain(),
+        SystemTools{fixtures / "fake-launchctl", root / "missing/shortcuts", fixtures / "fake-open",
+                    root / "missing/osascript"});
+    fs::path bundle = root / "Applications/Quillstone.app";
+    fs::path autostart = home / ".config/autostart";
+    fs::path autostartEntry = autostart / "com.quillstone.Quillstone-Setup.Status.desktop";
+    fs::path agentPlist = home / "Library/LaunchAgents/com.quillstone.monitor.plist";
+    fs::path legacyPlist = home / "Library/LaunchAgents/com.quillstone.statushost.plist";
+    fs::path launchctlLog = root / "launchctl.log";
+    fs::path openLog = root / "open.log";
+    MarkedRunningApplications running;
+    std::vector<std::string> removals;
+    std::unique_ptr<Installation> app;
+
+    void SetUp() override {
+        makeSetupBundle(bundle, fixtures / "fake-status-app");
+        running.statusBundles.push_back(statusBundleOf(bundle));
+        app = makeInstallation(bundle);
+        ::setenv("QUILLSTONE_FAKE_LAUNCHCTL_LOG", launchctlLog.c_str(), 1);
+        ::setenv("QUILLSTONE_FAKE_OPEN_LOG", openLog.c_str(), 1);
+        failLaunchctl("");
+    }
+    void TearDown() override {
+        for (const char* name : {"QUILLSTONE_FAKE_LAUNCHCTL_LOG", "QUILLSTONE_FAKE_LAUNCHCTL_FAIL",
+                                 "QUILLSTONE_FAKE_OPEN_LOG", "QUILLSTONE_FAKE_OPEN_STARTS"}) {
+            ::unsetenv(name);
+        }
+    }
+
+    std::unique_ptr<Installation> makeInstallation(const fs::path& at) {
+        return std::make_unique<Installation>(at, files, layout, running, autostart, removals);
+    }
+    void failLaunchctl(const std::string& subcommands) {
+        ::setenv("QUILLSTONE_FAKE_LAUNCHCTL_FAIL", subcommands.c_str(), 1);
+    }
+    void clearLogs() {
+        fs::remove(launchctlLog);
+        fs::remove(openLog);
+    }
+    void saveConfiguration(QuillstoneIntegration integration) {
+        QuillstoneConfigurationStore(files).save({1, integration, (home / "Dropbox/Quillstone").string()});
+    }
+    bool statusAppRunning() { return !running.withBundleIdentifier(statusID).empty(); }
+    std::optional<QuillstoneInstalledComponents> storedRecord() { return QuillstoneInstalledComponentsStore(files).load(); }
+
+    static Code failureOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const SD4MonitorServiceError& error) {
+            EXPECT_STREQ(error.what(), SD4MonitorServiceError::description(error.code()));
+            return error.code();
+        }
+        ADD_FAILURE() << "no SD4MonitorServiceError";
+        return Code::missingExecutable;
+    }
+    std::vector<std::string> installLines() const {
+        return {"bootout gui/501/com.quillstone.statushost", "bootout gui/501/com.quillstone.monitor",
+                "enable gui/501/com.quillstone.monitor", "bootstrap gui/501 " + agentPlist.string()};
+    }
+};
+
+} // namespace
+
+TEST_F(MonitorServiceIntegrationTest, InstallingTwiceReloadsTheAgentEachTime) {
+    ASSERT_FALSE(fs::exists(agentPlist.parent_path()));
+    app->service.installMonitorAgent();
+    app->service.installMonitorAgent();
+
+    auto expected = installLines();
+    auto second = installLines();
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_EQ(lines(launchctlLog), expected);
+    EXPECT_FALSE(fs::exists(openLog)) << "the login item started the status app itself";
+    EXPECT_TRUE(fs::exists(agentPlist));
+    EXPECT_TRUE(statusAppRunning());
+    EXPECT_EQ(storedRecord(), QuillstoneInstalledComponents::current(QuillstoneIntegration::sd4, Bundle(bundle)));
+}
+
+TEST_F(MonitorServiceIntegrationTest, AgentPropertyListRunsThisExecutableInMonitorMode) {
+    app->service.installMonitorAgent();
+    auto plist = Plist::parse(readText(agentPlist));
+    ASSERT_TRUE(plist);
+    auto keys = plist->keys();
+    std::sort(keys.begin(), keys.end());
+    EXPECT_THAT(keys, ElementsAre("EnvironmentVariables", "KeepAlive", "Label", "LimitLoadToSessionType",
+                                  "ProcessType", "ProgramArguments", "RunAtLoad"));
+    EXPECT_EQ(plist->string("Label"), "com.quillstone.monitor");
+    EXPECT_THAT(*plist->stringArray("ProgramArguments"),
+                ElementsAre((bundle / "Contents/MacOS/quillstone-setup").string(), "--quillstone-sd4-monitor"));
+    EXPECT_EQ(plist->boolean("RunAtLoad"), true);
+    EXPECT_EQ(plist->boolean("KeepAlive"), true);
+    EXPECT_EQ(plist->string("ProcessType"), "Background");
+    EXPECT_EQ(plist->string("LimitLoadToSessionType"), "Aqua");
+    std::map<std::string, std::string> environment{
+        {"HOME", home.string()}, {"USER", "anna"}, {"LOGNAME", "anna"}, {"PATH", "/usr/bin:/bin:/usr/sbin:/sbin"}};
+    EXPECT_EQ(plist->stringDictionary("EnvironmentVariables"), environment);
+}
+
+TEST_F(MonitorServiceIntegrationTest, AutostartEntryStartsTheEmbeddedStatusApp) {
+    app->service.installMonitorAgent();
+    EXPECT_EQ(readText(autostartEntry), "[Desktop Entry]\n"
+                                        "Type=Application\n"
+                                        "Name=Quillstone Status\n"
+                                        "Exec=\"" +
+                                            (statusBundleOf(bundle) / "Contents/MacOS/quillstone-status").string() +
+                                            "\"\n"
+                                            "NoDisplay=true\n"
+                                            "X-GNOME-Autostart-enabled=true\n");
+}
+
+TEST_F(MonitorServiceIntegrationTest, FailedBootstrapLeavesNoAgentAndNoStatusHost) {
+    app->service.installMonitorAgent();
+    ASSERT_TRUE(fs::exists(autostartEntry));
+    ASSERT_TRUE(statusAppRunning());
+    clearLogs();
+    failLaunchctl("bootstrap");
+
+    EXPECT_EQ(failureOf([&] { app->service.installMonitorAgent(); }), Code::launchctlFailed);
+    auto expected = installLines();
+    expected.push_back("bootout gui/501/com.quillstone.monitor");
+    EXPECT_EQ(lines(launchctlLog), expected);
+    EXPECT_FALSE(fs::exists(agentPlist));
+    EXPECT_FALSE(fs::exists(autostartEntry));
+    EXPECT_FALSE(statusAppRunning());
+}
+
+TEST_F(MonitorServiceIntegrationTest, FailedRecordSaveRollsBackAgentAndStatusHost) {
+    writeText(home / ".local/share/Quillstone", "a file where the support folder belongs");
+    EXPECT_THROW(app->service.installMonitorAgent(), FileError);
+    EXPECT_FALSE(fs::exists(agentPlist));
+    EXPECT_FALSE(fs::exists(autostartEntry));
+    EXPECT_FALSE(statusAppRunning());
+}
+
+TEST_F(MonitorServiceIntegrationTest, MissingExecutableInstallsNothing) {
+    fs::remove(bundle / "Contents/MacOS/quillstone-setup");
+    EXPECT_EQ(failureOf([&] { app->service.installMonitorAgent(); }), Code::missingExecutable);
+    EXPECT_FALSE(fs::exists(launchctlLog));
+    EXPECT_FALSE(fs::exists(agentPlist.parent_path()));
+}
+
+TEST_F(MonitorServiceIntegrationTest, UninstallingWithNothingInstalledSucceedsAndDropsTheRecord) {
+    QuillstoneInstalledComponentsStore(files).save(
+        QuillstoneInstalledComponents::current(QuillstoneIntegration::sd4, Bundle(bundle)));
+    failLaunchctl("bootout");
+    app->service.uninstallMonitorAgent();
+    EXPECT_THAT(lines(launchctlLog),
+                ElementsAre("bootout gui/501/com.quillstone.monitor", "bootout gui/501/com.quillstone.statushost"));
+    EXPECT_FALSE(storedRecord());
+}
+
+TEST_F(MonitorServiceIntegrationTest, UninstallingRemovesAgentsAndStopsTheStatusApp) {
+    app->service.installMonitorAgent();
+    writeText(legacyPlist, "<plist/>");
+    app->service.uninstallMonitorAgent();
+    EXPECT_FALSE(fs::exists(agentPlist));
+    EXPECT_FALSE(fs::exists(legacyPlist));
+    EXPECT_FALSE(fs::exists(autostartEntry));
+    EXPECT_FALSE(statusAppRunning());
+    EXPECT_FALSE(storedRecord());
+}
+
+TEST_F(MonitorServiceIntegrationTest, AnUndeletableAgentKeepsTheRecordAndTheConfiguration) {
+    app->service.installMonitorAgent();
+    saveConfiguration(QuillstoneIntegration::sd4);
+    fs::remove(agentPlist);
+    writeText(agentPlist / "blocker", "");
+    EXPECT_THROW(app->service.removeSD4Monitor(), FileError);
+    EXPECT_TRUE(storedRecord());
+    EXPECT_TRUE(QuillstoneConfigurationStore(files).loadComplete());
+    EXPECT_TRUE(removals.empty());
+    EXPECT_FALSE(fs::exists(autostartEntry)) << "the status host is unregistered regardless";
+}
+
+TEST_F(MonitorServiceIntegrationTest, RemovingTheSD4MonitorDeletesItsFilesButNotTheStatusFile) {
+    app->service.installMonitorAgent();
+    saveConfiguration(QuillstoneIntegration::sd4);
+    writeText(home / "Dropbox/Quillstone/backup_status.json", "{}");
+    app->service.removeSD4Monitor();
+    EXPECT_FALSE(fs::exists(agentPlist));
+    EXPECT_FALSE(QuillstoneConfigurationStore(files).loadComplete());
+    EXPECT_FALSE(storedRecord());
+    EXPECT_THAT(removals, ElementsAre("monitor state"));
+    EXPECT_TRUE(fs::exists(home / "Dropbox/Quillstone/backup_status.json"));
+}
+
+TEST_F(MonitorServiceIntegrationTest, LoadedExactlyWhenPrintExitsWithZero) {
+    EXPECT_TRUE(app->service.isMonitorLoaded());
+    EXPECT_THAT(lines(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
+    failLaunchctl("print");
+    EXPECT_FALSE(app->service.isMonitorLoaded());
+    layout.tools.launchctl = root / "missing/launchctl";
+    EXPECT_FALSE(makeInstallation(bundle)->service.isMonitorLoaded());
+}
+
+TEST_F(MonitorServiceIntegrationTest, UpgradeWithNothingInstalledLeavesEverythingAlone) {
+    failLaunchctl("print");
+    writeText(QuillstoneConfigurationStore(files).fileURL(), "not a configuration");
+    EXPECT_FALSE(app->service.upgradeMonitorService(true));
+    EXPECT_THAT(lines(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
+    EXPECT_FALSE(storedRecord());
+}
+
+TEST_F(MonitorServiceIntegrationTest, UpgradeNeedsACompleteConfiguration) {
+    app->service.installMonitorAgent();
+    EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(true); }), Code::missingUpgradeConfiguration);
+    writeText(QuillstoneConfigurationStore(files).fileURL(),
+              R"({"integration":"sd4","quillstoneFolderPath":"/x","version":2})");
+    EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(true); }), Code::missingUpgradeConfiguration);
+}
+
+TEST_F(MonitorServiceIntegrationTest, ClassicWithAnSD4WorkerIsInconsistent) {
+    app->service.installMonitorAgent();
+    saveConfiguration(QuillstoneIntegration::classic);
+    EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(true); }), Code::inconsistentUpgradeState);
+    EXPECT_TRUE(fs::exists(agentPlist)) << "an upgrade never removes anything";
+
+    // A loaded agent without its property list is a worker too.
+    fs::remove(agentPlist);
+    EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(false); }), Code::inconsistentUpgradeState);
+}
+
+TEST_F(MonitorServiceIntegrationTest, CurrentInstallationIsLeftAloneUnlessForced) {
+    app->service.installMonitorAgent();
+    saveConfiguration(QuillstoneIntegration::sd4);
+    clearLogs();
+    EXPECT_FALSE(app->service.upgradeMonitorService(false));
+    EXPECT_FALSE(fs::exists(launchctlLog));
+
+    EXPECT_TRUE(app->service.upgradeMonitorService(true));
+    EXPECT_THAT(lines(launchctlLog), ElementsAre("bootout gui/501/com.quillstone.monitor",
+                                                 "enable gui/501/com.quillstone.monitor",
+                                                 "bootstrap gui/501 " + agentPlist.string()));
+    EXPECT_TRUE(statusAppRunning());
+}
+
+TEST_F(MonitorServiceIntegrationTest, UpgradeAfterTheApplicationMovedPointsEverythingAtTheNewCopy) {
+    app->service.installMonitorAgent();
+    saveConfiguration(QuillstoneIntegration::sd4);
+    fs::path moved = root / "Moved/Quillstone.app";
+    makeSetupBundle(moved, fixtures / "fake-status-app");
+    running.statusBundles.push_back(statusBundleOf(moved));
+    auto movedApp = makeInstallation(moved);
+    clearLogs();
+
+    EXPECT_TRUE(movedApp->service.upgradeMonitorService(false));
+    EXPECT_EQ(SD4AgentPropertyList::firstProgramArgument(readText(agentPlist)),
+              (moved / "Contents/MacOS/quillstone-setup").string());
+    EXPECT_EQ(storedRecord()->bundlePath, moved.string());
+    EXPECT_THAT(readText(autostartEntry), ::testing::HasSubstr(statusBundleOf(moved).string()));
+    EXPECT_TRUE(movedApp->service.agentTargetsCurrentExecutable());
+    EXPECT_FALSE(app->service.agentTargetsCurrentExecutable());
+    EXPECT_FALSE(movedApp->service.upgradeMonitorService(false));
+}
+
+TEST_F(MonitorServiceIntegrationTest, ClassicUpgradeReregistersTheStatusHostOnly) {
+    failLaunchctl("print");
+    saveConfiguration(QuillstoneIntegration::classic);
+    app->service.installClassicStatusHost();
+    EXPECT_EQ(storedRecord()->integration, QuillstoneIntegration::classic);
+    fs::remove(QuillstoneInstalledComponentsStore(files).fileURL());
+    clearLogs();
+
+    EXPECT_TRUE(app->service.upgradeMonitorService(false));
+    EXPECT_THAT(lines(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
+    EXPECT_EQ(storedRecord(), QuillstoneInstalledComponents::current(QuillstoneIntegration::classic, Bundle(bundle)));
+    EXPECT_TRUE(statusAppRunning());
+}
+
+TEST_F(MonitorServiceIntegrationTest, StatusAppTheSystemDoesNotStartIsOpenedInTheBackground) {
+    // A status program that never marks itself: only open can start it.
+    fs::path silent = root / "silent-status";
+    writeText(silent, "#!/bin/sh\n");
+    fs::permissions(silent, fs::perms::owner_all);
+    fs::remove(statusBundleOf(bundle) / "Contents/MacOS/quillstone-status");
+    fs::copy_file(silent, statusBundleOf(bundle) / "Contents/MacOS/quillstone-status");
+    ::setenv("QUILLSTONE_FAKE_OPEN_STARTS", "1", 1);
+
+    app->service.installClassicStatusHost();
+    EXPECT_THAT(lines(openLog), ElementsAre("-g " + statusBundleOf(bundle).string()));
+    EXPECT_TRUE(statusAppRunning());
+
+    ::unsetenv("QUILLSTONE_FAKE_OPEN_STARTS");
+    EXPECT_EQ(failureOf([&] { app->service.installClassicStatusHost(); }), Code::statusHostLaunchFailed);
+}

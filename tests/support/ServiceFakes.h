@@ -1,0 +1,147 @@
+#pragma once
+
+#include "platform/ChildProcess.h"
+#include "platform/CommandRunner.h"
+#include "platform/LoginItemService.h"
+#include "platform/RunningApplications.h"
+#include "platform/Sleeper.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <functional>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quillstone::testing {
+
+// Every fake writes what it was asked into one journal, so call order across
+// collaborators can be checked.
+using Journal = std::vector<std::string>;
+
+class FakeRunningApplications : public RunningApplications {
+public:
+    explicit FakeRunningApplications(Journal& journal) : journal_(journal) {}
+
+    std::vector<RunningApplication> apps;
+    bool killedAppsLinger = false;
+    std::vector<pid_t> forceTerminated;
+
+    void start(pid_t pid, const std::string& identifier) { apps.push_back({pid, identifier, "/status.app"}); }
+
+    std::vector<RunningApplication> withBundleIdentifier(const std::string& identifier) override {
+        std::vector<RunningApplication> found;
+        std::copy_if(apps.begin(), apps.end(), std::back_inserter(found),
+                     [&](const auto& app) { return app.bundleIdentifier == identifier; });
+        return found;
+    }
+    bool activate(const RunningApplication&) override { return true; }
+    bool terminate(const RunningApplication&) override { return true; }
+    bool forceTerminate(const RunningApplication& application) override {
+        journal_.push_back("kill " + std::to_string(application.processIdentifier));
+        forceTerminated.push_back(application.processIdentifier);
+        if (!killedAppsLinger) {
+            std::erase_if(apps, [&](const auto& app) { return app.processIdentifier == application.processIdentifier; });
+        }
+        return true;
+    }
+
+private:
+    Journal& journal_;
+};
+
+class FakeLoginItems : public LoginItemService {
+public:
+    explicit FakeLoginItems(Journal& journal) : journal_(journal) {}
+
+    static constexpr const char* refusal = "The login item was refused.";
+    LoginItemStatus current = LoginItemStatus::notRegistered;
+    bool refuseRegister = false;
+    bool refuseUnregister = false;
+    // Called after a successful registration (the system starting the item).
+    std::function<void()> onRegister;
+
+    LoginItemStatus status(const std::string&) override { return current; }
+    void registerItem(const std::string& identifier) override {
+        journal_.push_back("register " + identifier);
+        if (refuseRegister) {
+            throw std::runtime_error(refusal);
+        }
+        current = LoginItemStatus::enabled;
+        if (onRegister) {
+            onRegister();
+        }
+    }
+    void unregisterItem(const std::string& identifier) override {
+        journal_.push_back("unregister " + identifier);
+        if (refuseUnregister) {
+            throw std::runtime_error(refusal);
+        }
+        current = LoginItemStatus::notRegistered;
+    }
+
+private:
+    Journal& journal_;
+};
+
+// Time moves only when someone sleeps.
+class ManualSleeper : public Sleeper {
+public:
+    std::vector<std::chrono::milliseconds> sleeps;
+    // Called after each sleep with the total time slept so far.
+    std::function<void(std::chrono::milliseconds)> onSleep;
+
+    TimePoint now() const override { return TimePoint{} + slept_; }
+    void sleep(std::chrono::milliseconds duration) override {
+        sleeps.push_back(duration);
+        slept_ += duration;
+        if (onSleep) {
+            onSleep(slept_);
+        }
+    }
+    std::chrono::milliseconds slept() const { return slept_; }
+
+private:
+    std::chrono::milliseconds slept_{0};
+};
+
+class RecordingCommandRunner : public CommandRunner {
+public:
+    struct Call {
+        std::filesystem::path tool;
+        std::vector<std::string> arguments;
+        bool silenced;
+    };
+
+    explicit RecordingCommandRunner(Journal& journal) : journal_(journal) {}
+
+    std::vector<Call> calls;
+    // First argument -> exit success; missing means success.
+    std::map<std::string, bool> succeeds;
+    std::set<std::filesystem::path> missingTools;
+    std::function<void(const Call&)> onRun;
+
+    bool run(const std::filesystem::path& tool, const std::vector<std::string>& arguments, bool silenced) override {
+        std::string line = tool.filename().string();
+        for (const auto& argument : arguments) {
+            line += " " + argument;
+        }
+        journal_.push_back(line);
+        calls.push_back({tool, arguments, silenced});
+        if (missingTools.contains(tool)) {
+            throw ProcessLaunchError(ENOENT, tool);
+        }
+        if (onRun) {
+            onRun(calls.back());
+        }
+        auto result = succeeds.find(arguments.empty() ? "" : arguments.front());
+        return result == succeeds.end() || result->second;
+    }
+
+private:
+    Journal& journal_;
+};
+
+} // namespace quillstone::testing

@@ -1,0 +1,175 @@
+#include "setup/service/QuillstoneStatusHost.h"
+#include "setup/service/SD4MonitorServiceError.h"
+#include "support/ServiceFakes.h"
+#include "support/TemporaryFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using Code = SD4MonitorServiceError::Code;
+
+namespace {
+
+constexpr const char* statusID = "com.quillstone.Quillstone-Setup.Status";
+
+class StatusHostTest : public ::testing::Test {
+protected:
+    TemporaryFolder root;
+    Journal journal;
+    FakeLoginItems loginItems{journal};
+    FakeRunningApplications running{journal};
+    RecordingCommandRunner runner{journal};
+    ManualSleeper sleeper;
+    PosixFileManager files{UserDomain::rootedAt(root / "home")};
+    Bundle mainBundle{root / "Quillstone.app"};
+    QuillstoneStatusHost host{{loginItems, running, runner, sleeper, files, mainBundle, "/usr/bin/open"}};
+
+    void embedStatusApp() { std::filesystem::create_directories(host.embeddedBundleURL()); }
+    void systemStartsAppAfter(std::chrono::milliseconds delay) {
+        sleeper.onSleep = [this, delay](std::chrono::milliseconds slept) {
+            if (slept == delay) {
+                running.start(200, statusID);
+            }
+        };
+    }
+    Code failureOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const SD4MonitorServiceError& error) {
+            return error.code();
+        }
+        ADD_FAILURE() << "no SD4MonitorServiceError";
+        return Code::launchctlFailed;
+    }
+};
+
+} // namespace
+
+TEST_F(StatusHostTest, RegisteringRestartsARunningStatusApp) {
+    running.start(100, statusID);
+    loginItems.onRegister = [this] { running.start(101, statusID); };
+    host.registerStatusHost();
+    EXPECT_THAT(journal, ElementsAre("kill 100", std::string("register ") + statusID));
+    EXPECT_TRUE(sleeper.sleeps.empty());
+    ASSERT_EQ(running.apps.size(), 1u);
+    EXPECT_EQ(running.apps.front().processIdentifier, 101);
+}
+
+TEST_F(StatusHostTest, AnEnabledLoginItemIsUnregisteredBeforeRegistering) {
+    loginItems.current = LoginItemStatus::enabled;
+    pid_t next = 101;
+    loginItems.onRegister = [&] { running.start(next++, statusID); };
+    host.registerStatusHost();
+    EXPECT_THAT(journal, ElementsAre(std::string("unregister ") + statusID, std::string("register ") + statusID));
+
+    // Awaiting approval is not "enabled": no unregistration first.
+    journal.clear();
+    loginItems.current = LoginItemStatus::requiresApproval;
+    host.registerStatusHost();
+    EXPECT_THAT(journal, ElementsAre("kill 101", std::string("register ") + statusID));
+}
+
+TEST_F(StatusHostTest, AppStartedByTheSystemWithinTwoSecondsIsNeverOpenedDirectly) {
+    systemStartsAppAfter(1900ms);
+    host.registerStatusHost();
+    EXPECT_TRUE(runner.calls.empty());
+    EXPECT_EQ(sleeper.slept(), 1900ms);
+    EXPECT_THAT(sleeper.sleeps, ::testing::Each(100ms));
+}
+
+TEST_F(StatusHostTest, OpensTheEmbeddedAppInTheBackgroundWhenTheSystemDoesNotStartIt) {
+    embedStatusApp();
+    runner.onRun = [this](const RecordingCommandRunner::Call&) { running.start(300, statusID); };
+    host.registerStatusHost();
+    ASSERT_EQ(runner.calls.size(), 1u);
+    EXPECT_EQ(runner.calls[0].tool, "/usr/bin/open");
+    EXPECT_THAT(runner.calls[0].arguments, ElementsAre("-g", host.embeddedBundleURL().string()));
+    EXPECT_TRUE(runner.calls[0].silenced);
+    EXPECT_EQ(sleeper.slept(), 2000ms);
+}
+
+TEST_F(StatusHostTest, FailuresOfTheFallbackAreReported) {
+    // No embedded app: the missing host, found only after the first wait.
+    EXPECT_EQ(failureOf([&] { host.registerStatusHost(); }), Code::missingStatusHost);
+    EXPECT_EQ(sleeper.slept(), 2000ms);
+    EXPECT_TRUE(runner.calls.empty());
+
+    embedStatusApp();
+    runner.succeeds["-g"] = false;
+    EXPECT_EQ(failureOf([&] { host.registerStatusHost(); }), Code::statusHostLaunchFailed);
+
+    // open succeeds, yet nothing appears within the second two seconds.
+    runner.succeeds["-g"] = true;
+    ManualSleeper fresh;
+    QuillstoneStatusHost second{{loginItems, running, runner, fresh, files, mainBundle, "/usr/bin/open"}};
+    EXPECT_EQ(failureOf([&] { second.registerStatusHost(); }), Code::statusHostLaunchFailed);
+    EXPECT_EQ(fresh.slept(), 4000ms);
+}
+
+TEST_F(StatusHostTest, AKilledInstanceThatLingersDoesNotCountAsStarted) {
+    running.start(100, statusID);
+    running.killedAppsLinger = true;
+    EXPECT_EQ(failureOf([&] { host.registerStatusHost(); }), Code::missingStatusHost);
+    EXPECT_FALSE(host.waitForStatusApp(0ms));
+
+    running.start(101, statusID);
+    EXPECT_TRUE(host.waitForStatusApp(0ms));
+}
+
+TEST_F(StatusHostTest, ARefusedRegistrationIsReturnedUnchangedWithoutWaiting) {
+    loginItems.refuseRegister = true;
+    try {
+        host.registerStatusHost();
+        FAIL() << "registration refused";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), FakeLoginItems::refusal);
+    }
+    EXPECT_TRUE(sleeper.sleeps.empty());
+    EXPECT_TRUE(runner.calls.empty());
+}
+
+TEST_F(StatusHostTest, UnregisteringAlwaysEndsRunningApps) {
+    host.unregisterStatusHost();
+    EXPECT_TRUE(journal.empty());
+
+    loginItems.current = LoginItemStatus::enabled;
+    loginItems.refuseUnregister = true;
+    running.start(100, statusID);
+    EXPECT_THROW(host.unregisterStatusHost(), std::runtime_error);
+    EXPECT_THAT(journal, ElementsAre(std::string("unregister ") + statusID, "kill 100"));
+
+    journal.clear();
+    loginItems.current = LoginItemStatus::notFound;
+    loginItems.refuseUnregister = false;
+    host.unregisterStatusHost();
+    EXPECT_THAT(journal, ElementsAre(std::string("unregister ") + statusID));
+}
+
+TEST_F(StatusHostTest, InstalledWhenRegisteredInAnyWayOrWhenTheAppRuns) {
+    EXPECT_FALSE(host.isStatusHostInstalled());
+    running.start(100, "com.example.other");
+    EXPECT_FALSE(host.isStatusHostInstalled());
+    running.start(101, statusID);
+    EXPECT_TRUE(host.isStatusHostInstalled());
+    running.apps.clear();
+    for (auto status : {LoginItemStatus::enabled, LoginItemStatus::requiresApproval, LoginItemStatus::notFound}) {
+        loginItems.current = status;
+        EXPECT_TRUE(host.isStatusHostInstalled());
+    }
+}
+
+TEST_F(StatusHostTest, WaitingChecksAtOnceThenEveryTenthOfASecondUntilTheDeadline) {
+    running.start(100, statusID);
+    EXPECT_TRUE(host.waitForStatusApp(2000ms));
+    EXPECT_TRUE(sleeper.sleeps.empty());
+
+    running.apps.clear();
+    EXPECT_FALSE(host.waitForStatusApp(2000ms));
+    EXPECT_EQ(sleeper.sleeps.size(), 20u);
+    EXPECT_FALSE(host.waitForStatusApp(0ms));
+    EXPECT_EQ(sleeper.sleeps.size(), 21u);
+}

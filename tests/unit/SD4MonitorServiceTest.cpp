@@ -1,0 +1,108 @@
+#include "setup/model/QuillstoneConfigurationStore.h"
+#include "setup/service/SD4MonitorService.h"
+#include "setup/service/SD4MonitorServiceError.h"
+#include "support/FakeBundles.h"
+#include "support/ServiceFakes.h"
+#include "support/TemporaryFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+using ::testing::ElementsAre;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* statusID = "com.quillstone.Quillstone-Setup.Status";
+
+class MonitorServiceTest : public ::testing::Test {
+protected:
+    TemporaryFolder root;
+    Journal journal;
+    FakeLoginItems loginItems{journal};
+    FakeRunningApplications running{journal};
+    RecordingCommandRunner runner{journal};
+    ManualSleeper sleeper;
+    PosixFileManager files{UserDomain::rootedAt(root / "home")};
+    fs::path bundle = root / "Applications/Quillstone.app";
+    SystemLayout layout = SystemLayout::rootedAt(root.path(), files.userDomain(),
+                                                 SystemTools{"/bin/launchctl", "/usr/bin/shortcuts", "/usr/bin/open",
+                                                             "/usr/bin/osascript"});
+    QuillstoneStatusHost host{{loginItems, running, runner, sleeper, files, Bundle(bundle), "/usr/bin/open"}};
+    SD4MonitorService service{{files, layout, Bundle(bundle), UserIdentity{501, "anna"}, runner, host,
+                               [this] { journal.push_back("remove monitor state"); }}};
+
+    void SetUp() override {
+        writeText(root / "status-app", "");
+        makeSetupBundle(bundle, root / "status-app");
+        pid_t next = 100;
+        loginItems.onRegister = [this, next]() mutable { running.start(next++, statusID); };
+    }
+};
+
+} // namespace
+
+TEST_F(MonitorServiceTest, OnlyEnableAndBootstrapShowLaunchctlOutput) {
+    service.installMonitorAgent();
+    service.isMonitorLoaded();
+    std::vector<std::pair<std::string, bool>> silencing;
+    for (const auto& call : runner.calls) {
+        EXPECT_EQ(call.tool, "/bin/launchctl");
+        silencing.emplace_back(call.arguments.front(), call.silenced);
+    }
+    EXPECT_THAT(silencing, ElementsAre(std::pair<std::string, bool>{"bootout", true},
+                                       std::pair<std::string, bool>{"bootout", true},
+                                       std::pair<std::string, bool>{"enable", false},
+                                       std::pair<std::string, bool>{"bootstrap", false},
+                                       std::pair<std::string, bool>{"print", true}));
+}
+
+TEST_F(MonitorServiceTest, InstallationRegistersTheStatusHostAfterTheAgent) {
+    service.installMonitorAgent();
+    EXPECT_THAT(journal,
+                ElementsAre("launchctl bootout gui/501/com.quillstone.statushost",
+                            "launchctl bootout gui/501/com.quillstone.monitor",
+                            "launchctl enable gui/501/com.quillstone.monitor",
+                            "launchctl bootstrap gui/501 " + service.launchAgentPlistURL("com.quillstone.monitor").string(),
+                            std::string("register ") + statusID));
+}
+
+TEST_F(MonitorServiceTest, ARefusedLoginItemRollsBackTheAgent) {
+    loginItems.refuseRegister = true;
+    EXPECT_THROW(service.installMonitorAgent(), std::runtime_error);
+    EXPECT_FALSE(fs::exists(service.launchAgentPlistURL("com.quillstone.monitor")));
+    EXPECT_EQ(journal.back(), "launchctl bootout gui/501/com.quillstone.monitor");
+    EXPECT_FALSE(QuillstoneInstalledComponentsStore(files).load());
+}
+
+TEST_F(MonitorServiceTest, RemovalStopsAtTheFirstFailure) {
+    loginItems.current = LoginItemStatus::enabled;
+    loginItems.refuseUnregister = true;
+    QuillstoneConfigurationStore configuration(files);
+    configuration.save({1, QuillstoneIntegration::sd4, "/Users/anna/Dropbox/Quillstone"});
+    EXPECT_THROW(service.removeSD4Monitor(), std::runtime_error);
+    EXPECT_TRUE(configuration.loadComplete());
+    EXPECT_THAT(journal, ::testing::Not(::testing::Contains("remove monitor state")));
+
+    loginItems.refuseUnregister = false;
+    service.removeSD4Monitor();
+    EXPECT_FALSE(configuration.loadComplete());
+    EXPECT_EQ(journal.back(), "remove monitor state");
+}
+
+TEST_F(MonitorServiceTest, TheStatusHostAloneIsUpgradedForSD4WithoutAWorker) {
+    runner.succeeds["print"] = false;
+    loginItems.current = LoginItemStatus::enabled;
+    QuillstoneConfigurationStore(files).save({1, QuillstoneIntegration::sd4, "/Users/anna/Dropbox/Quillstone"});
+    EXPECT_TRUE(service.upgradeMonitorService(false));
+    EXPECT_THAT(journal, ElementsAre("launchctl print gui/501/com.quillstone.monitor",
+                                     std::string("unregister ") + statusID, std::string("register ") + statusID));
+    EXPECT_EQ(QuillstoneInstalledComponentsStore(files).load()->integration, QuillstoneIntegration::sd4);
+}
+
+TEST_F(MonitorServiceTest, ARemovalHookIsRequired) {
+    EXPECT_THROW((SD4MonitorService{{files, layout, Bundle(bundle), UserIdentity{501, "anna"}, runner, host, {}}}),
+                 std::invalid_argument);
+}
