@@ -1,0 +1,56 @@
+#include "setup/service/AdministratorCommand.h"
+#include "setup/service/NumericVersionOrder.h"
+#include "setup/service/QuillstoneApplicationPaths.h"
+#include "setup/service/QuillstoneUpgradeError.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+
+TEST(NumericVersionOrder, DigitRunsCompareAsNumbers) {
+    EXPECT_TRUE(compareVersionsNumerically("2.9", "2.10") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("9", "40") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3", "2.2") > 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3", "2.3") == 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.03", "2.3") == 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3", "2.3.1") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("0", "2.3") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("", "0") < 0);
+}
+
+TEST(NumericVersionOrder, HugeNumbersAndLettersDoNotOverflowOrConfuse) {
+    EXPECT_TRUE(compareVersionsNumerically("99999999999999999999999", "100000000000000000000000") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3b2", "2.3b1") > 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3a10", "2.3b1") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3 beta 9", "2.3 beta 10") < 0);
+}
+
+TEST(ApplicationPaths, OutermostBundleIsTheFirstAppFromTheRoot) {
+    EXPECT_EQ(outermostApplicationBundle(
+                  "/Applications/Quillstone.app/Contents/Library/LoginItems/Quillstone Status.app/Contents/MacOS/s"),
+              std::filesystem::path("/Applications/Quillstone.app"));
+    EXPECT_EQ(outermostApplicationBundle("/Applications/Q.APP/"), std::filesystem::path("/Applications/Q.APP"));
+    EXPECT_EQ(outermostApplicationBundle("/tmp/../Applications/./Q.app/Contents"),
+              std::filesystem::path("/Applications/Q.app"));
+    EXPECT_FALSE(outermostApplicationBundle("/usr/local/bin/quillstone-setup"));
+    EXPECT_FALSE(outermostApplicationBundle("/"));
+    EXPECT_FALSE(outermostApplicationBundle("/Applications/application"));
+}
+
+TEST(AdministratorCommand, QuotesForTheShellAndEscapesForAppleScript) {
+    EXPECT_EQ(AdministratorCommand::shellQuoted("/Applications/It's.app"), "'/Applications/It'\\''s.app'");
+    EXPECT_EQ(AdministratorCommand::shellQuoted(""), "''");
+    EXPECT_EQ(AdministratorCommand::shellQuoted("$(x) `y` \\ \""), "'$(x) `y` \\ \"'");
+    // Backslashes first, so the escape of a quote is not doubled again.
+    EXPECT_EQ(AdministratorCommand::appleScriptEscaped("a\\b\"c"), "a\\\\b\\\"c");
+    EXPECT_EQ(AdministratorCommand::appleScriptSource("/bin/echo 'x\"'"),
+              "do shell script \"/bin/echo 'x\\\"'\" with administrator privileges");
+}
+
+TEST(QuillstoneUpgradeError, DescriptionsAreTheUserFacingTexts) {
+    EXPECT_STREQ(QuillstoneUpgradeError(QuillstoneUpgradeError::Code::currentApplicationIsNotInstalled).what(),
+                 "Install Quillstone 2.3 first. The active Monitor was not changed.");
+    EXPECT_STREQ(QuillstoneUpgradeError(QuillstoneUpgradeError::Code::legacyApplicationRemovalFailed).what(),
+                 "The Monitor was upgraded, but the previous Quillstone app could not be moved to the Trash. "
+                 "Administrator approval is required to remove an app installed for all users.");
+}
