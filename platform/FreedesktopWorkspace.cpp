@@ -3,6 +3,7 @@
 #include "platform/Bundle.h"
 #include "platform/FileError.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -83,6 +84,7 @@ std::vector<fs::path> FreedesktopWorkspace::applicationURLs(const std::string& b
         } catch (const FileError&) {
             continue;
         }
+        std::sort(names.begin(), names.end());
         for (const auto& name : names) {
             if (name.starts_with(".") || !hasApplicationExtension(name)) {
                 continue;
