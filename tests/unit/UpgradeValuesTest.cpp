@@ -1,7 +1,6 @@
 #include "setup/service/AdministratorCommand.h"
 #include "setup/service/NumericVersionOrder.h"
 #include "setup/service/QuillstoneApplicationPaths.h"
-#include "setup/service/QuillstoneUpgradeError.h"
 
 #include <gtest/gtest.h>
 
@@ -45,12 +44,4 @@ TEST(AdministratorCommand, QuotesForTheShellAndEscapesForAppleScript) {
     EXPECT_EQ(AdministratorCommand::appleScriptEscaped("a\\b\"c"), "a\\\\b\\\"c");
     EXPECT_EQ(AdministratorCommand::appleScriptSource("/bin/echo 'x\"'"),
               "do shell script \"/bin/echo 'x\\\"'\" with administrator privileges");
-}
-
-TEST(QuillstoneUpgradeError, DescriptionsAreTheUserFacingTexts) {
-    EXPECT_STREQ(QuillstoneUpgradeError(QuillstoneUpgradeError::Code::currentApplicationIsNotInstalled).what(),
-                 "Install Quillstone 2.3 first. The active Monitor was not changed.");
-    EXPECT_STREQ(QuillstoneUpgradeError(QuillstoneUpgradeError::Code::legacyApplicationRemovalFailed).what(),
-                 "The Monitor was upgraded, but the previous Quillstone app could not be moved to the Trash. "
-                 "Administrator approval is required to remove an app installed for all users.");
 }
