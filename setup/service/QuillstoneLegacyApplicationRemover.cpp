@@ -1,7 +1,7 @@
 #include "setup/service/QuillstoneLegacyApplicationRemover.h"
 
 #include "platform/Bundle.h"
-#include "setup/service/AdministratorCommand.h"
+#include "setup/service/QuillstoneAdministratorCommand.h"
 #include "setup/service/QuillstoneApplicationPaths.h"
 #include "setup/service/QuillstoneUpgradeDetector.h"
 #include "setup/service/QuillstoneUpgradeError.h"
@@ -111,9 +111,9 @@ fs::path QuillstoneLegacyApplicationRemover::trashDestination(const fs::path& ur
 
 std::string QuillstoneLegacyApplicationRemover::moveToTrashCommand(const fs::path& source,
                                                                    const fs::path& destination) const {
-    const std::string trash = AdministratorCommand::shellQuoted(layout_.trashFolder.string());
-    const std::string from = AdministratorCommand::shellQuoted(source.string());
-    const std::string to = AdministratorCommand::shellQuoted(destination.string());
+    const std::string trash = QuillstoneAdministratorCommand::shellQuoted(layout_.trashFolder.string());
+    const std::string from = QuillstoneAdministratorCommand::shellQuoted(source.string());
+    const std::string to = QuillstoneAdministratorCommand::shellQuoted(destination.string());
     return "/bin/mkdir -p " + trash + " " + "&& /bin/mv " + from + " " + to + " " + "&& /usr/sbin/chown -R " +
            std::to_string(account_.userID) + ":" + std::to_string(account_.groupID) + " " + to;
 }
@@ -122,7 +122,7 @@ void QuillstoneLegacyApplicationRemover::moveToTrashWithAdministratorPrivileges(
     const fs::path source = QuillstoneApplicationPaths::standardized(url);
     const std::string command = moveToTrashCommand(source, trashDestination(source));
     try {
-        administratorScript_.run(AdministratorCommand::appleScriptSource(command));
+        administratorScript_.run(QuillstoneAdministratorCommand::appleScriptSource(command));
     } catch (const std::exception&) {
         // A refused prompt and a failed command look the same to the user.
         failRemoval();

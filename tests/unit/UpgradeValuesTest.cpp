@@ -1,4 +1,4 @@
-#include "setup/service/AdministratorCommand.h"
+#include "setup/service/QuillstoneAdministratorCommand.h"
 #include "setup/service/NumericVersionOrder.h"
 #include "setup/service/QuillstoneApplicationPaths.h"
 
@@ -36,12 +36,12 @@ TEST(ApplicationPaths, OutermostBundleIsTheFirstAppFromTheRoot) {
     EXPECT_FALSE(outermostApplicationBundle("/Applications/application"));
 }
 
-TEST(AdministratorCommand, QuotesForTheShellAndEscapesForAppleScript) {
-    EXPECT_EQ(AdministratorCommand::shellQuoted("/Applications/It's.app"), "'/Applications/It'\\''s.app'");
-    EXPECT_EQ(AdministratorCommand::shellQuoted(""), "''");
-    EXPECT_EQ(AdministratorCommand::shellQuoted("$(x) `y` \\ \""), "'$(x) `y` \\ \"'");
+TEST(QuillstoneAdministratorCommand, QuotesForTheShellAndEscapesForAppleScript) {
+    EXPECT_EQ(QuillstoneAdministratorCommand::shellQuoted("/Applications/It's.app"), "'/Applications/It'\\''s.app'");
+    EXPECT_EQ(QuillstoneAdministratorCommand::shellQuoted(""), "''");
+    EXPECT_EQ(QuillstoneAdministratorCommand::shellQuoted("$(x) `y` \\ \""), "'$(x) `y` \\ \"'");
     // Backslashes first, so the escape of a quote is not doubled again.
-    EXPECT_EQ(AdministratorCommand::appleScriptEscaped("a\\b\"c"), "a\\\\b\\\"c");
-    EXPECT_EQ(AdministratorCommand::appleScriptSource("/bin/echo 'x\"'"),
+    EXPECT_EQ(QuillstoneAdministratorCommand::appleScriptEscaped("a\\b\"c"), "a\\\\b\\\"c");
+    EXPECT_EQ(QuillstoneAdministratorCommand::appleScriptSource("/bin/echo 'x\"'"),
               "do shell script \"/bin/echo 'x\\\"'\" with administrator privileges");
 }

@@ -1,8 +1,8 @@
-#include "setup/service/AdministratorCommand.h"
+#include "setup/service/QuillstoneAdministratorCommand.h"
 
 namespace quillstone {
 
-std::string AdministratorCommand::shellQuoted(const std::string& text) {
+std::string QuillstoneAdministratorCommand::shellQuoted(const std::string& text) {
     std::string quoted = "'";
     for (char character : text) {
         if (character == '\'') {
@@ -14,7 +14,7 @@ std::string AdministratorCommand::shellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-std::string AdministratorCommand::appleScriptEscaped(const std::string& command) {
+std::string QuillstoneAdministratorCommand::appleScriptEscaped(const std::string& command) {
     std::string escaped;
     escaped.reserve(command.size());
     for (char character : command) {
@@ -29,7 +29,7 @@ std::string AdministratorCommand::appleScriptEscaped(const std::string& command)
     return escaped;
 }
 
-std::string AdministratorCommand::appleScriptSource(const std::string& command) {
+std::string QuillstoneAdministratorCommand::appleScriptSource(const std::string& command) {
     return std::string(scriptPrefix) + "\"" + appleScriptEscaped(command) + "\" " + scriptSuffix;
 }
 

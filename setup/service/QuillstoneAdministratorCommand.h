@@ -6,7 +6,7 @@ namespace quillstone {
 
 // The one place a command meets a shell: quoting of paths for /bin/sh and the
 // AppleScript "do shell script" wrapper that runs it with administrator rights.
-class AdministratorCommand {
+class QuillstoneAdministratorCommand {
 public:
     static constexpr const char* scriptPrefix = "do shell script ";
     static constexpr const char* scriptSuffix = "with administrator privileges";
