@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,7 +30,8 @@ constexpr std::string_view suffix = "\" with administrator privileges";
 // run the real tool.
 class ShellAdministratorScript : public AdministratorScript {
 public:
-    explicit ShellAdministratorScript(fs::path tools) : tools_(std::move(tools)) {}
+    // Without a tools folder the command runs exactly as written.
+    explicit ShellAdministratorScript(std::optional<fs::path> tools) : tools_(std::move(tools)) {}
 
     void run(const std::string& source) override {
         if (!source.starts_with(prefix) || !source.ends_with(suffix)) {
@@ -39,7 +41,9 @@ public:
         for (auto [macOS, name] : {std::pair{"/bin/mkdir ", "mkdir"}, {"/bin/mv ", "mv"}, {"/usr/sbin/chown ", "chown"}}) {
             auto at = command.find(macOS);
             ASSERT_NE(at, std::string::npos) << command;
-            command.replace(at, std::string(macOS).size(), (tools_ / name).string() + " ");
+            if (tools_) {
+                command.replace(at, std::string(macOS).size(), (*tools_ / name).string() + " ");
+            }
         }
         ChildProcess shell("/bin/sh", {"-c", command});
         shell.setStandardError(ChildProcess::Stream::pipe);
@@ -63,7 +67,7 @@ public:
     }
 
 private:
-    fs::path tools_;
+    std::optional<fs::path> tools_;
 };
 
 class AdministratorMove : public ::testing::Test {
@@ -142,4 +146,21 @@ TEST_F(AdministratorMove, AFailingCommandIsReportedAsAFailedRemoval) {
         EXPECT_EQ(error.code(), QuillstoneUpgradeError::Code::legacyApplicationRemovalFailed);
     }
     EXPECT_TRUE(fs::exists(legacy / "Contents" / "Info.plist"));
+}
+
+TEST_F(AdministratorMove, TheUnchangedCommandRunsOnThisMachine) {
+    ASSERT_TRUE(fs::exists("/usr/sbin/chown")) << "scripts/install-dependencies.sh provides /usr/sbin/chown";
+    ShellAdministratorScript exact(std::nullopt);
+    QuillstoneLegacyApplicationRemover direct(files, workspace, exact, layout, layout.applicationsFolder / "Quillstone.app",
+                                              QuillstoneLegacyApplicationRemover::Account::current());
+    auto legacy = writeApplicationBundle(layout.applicationsFolder / "Quillstone Setup for macOS v2.2.app", setupID,
+                                         "2.1", "7");
+    const std::string info = readText(legacy / "Contents" / "Info.plist");
+    direct.removeLegacyApplication(legacy);
+    EXPECT_FALSE(fs::exists(legacy));
+    auto trashed = layout.trashFolder / "Quillstone Setup for macOS v2.2.app";
+    EXPECT_EQ(readText(trashed / "Contents" / "Info.plist"), info);
+    struct stat owner {};
+    ASSERT_EQ(::stat(trashed.c_str(), &owner), 0);
+    EXPECT_EQ(owner.st_uid, ::getuid());
 }
