@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -110,6 +112,17 @@ void FileManager::moveItem(const fs::path& from, const fs::path& to) {
     throw FileError(renameError, from, "Could not move");
 }
 
+// A file manager that does not support a query says so instead of guessing.
+std::vector<std::string> FileManager::contentsOfDirectory(const fs::path& folder) const {
+    throw FileError(ENOTSUP, folder, "Could not list");
+}
+
+bool FileManager::isDeletableFile(const fs::path&) const { return false; }
+
+bool FileManager::isSymbolicLink(const fs::path& path) const {
+    throw FileError(ENOTSUP, path, "Could not inspect");
+}
+
 PosixFileManager::PosixFileManager(UserDomain domain) : domain_(std::move(domain)) {}
 
 PosixFileManager& PosixFileManager::shared() {
@@ -200,6 +213,54 @@ void PosixFileManager::setPermissions(const fs::path& path, mode_t mode) {
     if (::chmod(path.c_str(), mode) != 0) {
         throw FileError(errno, path, "Could not set permissions of");
     }
+}
+
+std::vector<std::string> PosixFileManager::contentsOfDirectory(const fs::path& folder) const {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) {
+        throw FileError(errno, folder, "Could not list");
+    }
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(std::move(name));
+        }
+        errno = 0;
+    }
+    if (errno != 0) {
+        throw FileError(errno, folder, "Could not list");
+    }
+    return names;
+}
+
+bool PosixFileManager::isDeletableFile(const fs::path& path) const {
+    struct stat item {};
+    if (::lstat(path.c_str(), &item) != 0) {
+        return false;
+    }
+    fs::path parent = path.parent_path();
+    if (parent.empty()) {
+        parent = ".";
+    }
+    struct stat folder {};
+    if (::stat(parent.c_str(), &folder) != 0 || ::access(parent.c_str(), W_OK | X_OK) != 0) {
+        return false;
+    }
+    if ((folder.st_mode & S_ISVTX) == 0) {
+        return true;
+    }
+    uid_t user = ::geteuid();
+    return user == 0 || item.st_uid == user || folder.st_uid == user;
+}
+
+bool PosixFileManager::isSymbolicLink(const fs::path& path) const {
+    struct stat item {};
+    if (::lstat(path.c_str(), &item) != 0) {
+        throw FileError(errno, path, "Could not inspect");
+    }
+    return S_ISLNK(item.st_mode);
 }
 
 } // namespace quillstone

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace quillstone {
 
@@ -35,6 +36,14 @@ public:
     // Renames a file or folder within one file system; fails (EEXIST) rather than
     // replace something at the destination. Not pure, so existing fakes keep working.
     virtual void moveItem(const std::filesystem::path& from, const std::filesystem::path& to);
+
+    // Names of every entry of a folder, hidden ones included, in no set order.
+    virtual std::vector<std::string> contentsOfDirectory(const std::filesystem::path& folder) const;
+    // Whether the current user may delete the item: its folder is writable and,
+    // when that folder is sticky, the user owns the item or the folder.
+    virtual bool isDeletableFile(const std::filesystem::path& path) const;
+    // Looks at the item itself, not at what a link points to; throws when it cannot.
+    virtual bool isSymbolicLink(const std::filesystem::path& path) const;
 };
 
 // The real file system of this machine.
@@ -54,6 +63,9 @@ public:
     void appendToExisting(const std::filesystem::path& path, const std::string& bytes) override;
     void removeFile(const std::filesystem::path& path) override;
     void setPermissions(const std::filesystem::path& path, mode_t mode) override;
+    std::vector<std::string> contentsOfDirectory(const std::filesystem::path& folder) const override;
+    bool isDeletableFile(const std::filesystem::path& path) const override;
+    bool isSymbolicLink(const std::filesystem::path& path) const override;
 
 private:
     UserDomain domain_;

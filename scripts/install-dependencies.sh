@@ -37,3 +37,11 @@ if ! locale -a 2>/dev/null | grep -qi '^en_US\.utf8$'; then
     "${sudo_cmd[@]}" locale-gen >/dev/null
   fi
 fi
+
+# The administrator move of an old application runs the same command line as on
+# macOS, which names /usr/sbin/chown; Debian keeps chown in /bin only.
+if [ ! -e /usr/sbin/chown ] && [ -x /bin/chown ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" ln -s /bin/chown /usr/sbin/chown
+fi

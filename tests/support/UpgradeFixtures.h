@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/AdministratorScript.h"
+#include "platform/Plist.h"
+#include "platform/RunningApplications.h"
+#include "platform/Workspace.h"
+#include "support/TemporaryFolder.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quillstone::testing {
+
+// A minimal application bundle: Contents/Info.plist with the given values.
+inline std::filesystem::path writeApplicationBundle(const std::filesystem::path& bundle,
+                                                    const std::string& identifier,
+                                                    std::optional<std::string> version,
+                                                    std::optional<std::string> build) {
+    auto plist = Plist::dictionary();
+    plist.setString("CFBundleIdentifier", identifier);
+    if (version) {
+        plist.setString("CFBundleShortVersionString", *version);
+    }
+    if (build) {
+        plist.setString("CFBundleVersion", *build);
+    }
+    writeText(bundle / "Contents" / "Info.plist", plist.toXml());
+    return bundle;
+}
+
+// Records every script and answers with what the test chose.
+class RecordingAdministratorScript : public AdministratorScript {
+public:
+    void run(const std::string& appleScriptSource) override {
+        sources.push_back(appleScriptSource);
+        if (onRun) {
+            onRun(appleScriptSource);
+        }
+    }
+    std::vector<std::string> sources;
+    std::function<void(const std::string&)> onRun;
+};
+
+class ScriptedWorkspace : public Workspace {
+public:
+    std::vector<std::filesystem::path> applicationURLs(const std::string& bundleIdentifier) const override {
+        queriedIdentifiers.push_back(bundleIdentifier);
+        return applications;
+    }
+    void recycle(const std::vector<std::filesystem::path>& items) override {
+        recycled.insert(recycled.end(), items.begin(), items.end());
+        if (onRecycle) {
+            onRecycle(items);
+        }
+    }
+    std::vector<std::filesystem::path> applications;
+    mutable std::vector<std::string> queriedIdentifiers;
+    std::vector<std::filesystem::path> recycled;
+    std::function<void(const std::vector<std::filesystem::path>&)> onRecycle;
+};
+
+class ListedRunningApplications : public RunningApplications {
+public:
+    std::vector<RunningApplication> withBundleIdentifier(const std::string& bundleIdentifier) override {
+        std::vector<RunningApplication> matching;
+        for (const auto& application : applications) {
+            if (application.bundleIdentifier == bundleIdentifier) {
+                matching.push_back(application);
+            }
+        }
+        return matching;
+    }
+    bool activate(const RunningApplication&) override { return true; }
+    bool terminate(const RunningApplication&) override { return true; }
+    bool forceTerminate(const RunningApplication&) override { return true; }
+    std::vector<RunningApplication> applications;
+};
+
+} // namespace quillstone::testing

@@ -1,0 +1,173 @@
+#include "platform/FileManager.h"
+#include "platform/Plist.h"
+#include "platform/SystemLayout.h"
+#include "setup/model/QuillstoneConfigurationStore.h"
+#include "setup/service/QuillstoneUpgradeDetector.h"
+#include "support/TemporaryFolder.h"
+#include "support/UpgradeFixtures.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* setupID = "com.quillstone.Quillstone-Setup";
+
+class UpgradeDetection : public ::testing::Test {
+protected:
+    UpgradeDetection()
+        : domain(UserDomain::rootedAt(root / "home")),
+          files(domain),
+          layout(SystemLayout::rootedAt(root.path(), domain, SystemTools{})),
+          configuration(files, root / "home" / "configuration.json"),
+          detector(files, layout, running, workspace, configuration) {
+        writeApplicationBundle(current(), setupID, "2.3", "40");
+    }
+
+    fs::path current() const { return layout.applicationsFolder / "Quillstone.app"; }
+    fs::path legacy() const { return layout.applicationsFolder / "Quillstone Setup.app"; }
+
+    std::optional<QuillstoneUpgradeCandidate> detect() const { return detector.detectUpgradeCandidate(Bundle(current())); }
+
+    void writeAgentPlist(const std::vector<std::string>& arguments) {
+        auto plist = Plist::dictionary();
+        plist.setString("Label", "com.quillstone.monitor");
+        plist.setStringArray("ProgramArguments", arguments);
+        writeText(layout.launchAgentsFolder / "com.quillstone.monitor.plist", plist.toXml());
+    }
+
+    TemporaryFolder root;
+    UserDomain domain;
+    PosixFileManager files;
+    SystemLayout layout;
+    ListedRunningApplications running;
+    ScriptedWorkspace workspace;
+    QuillstoneConfigurationStore configuration;
+    QuillstoneUpgradeDetector detector;
+};
+
+} // namespace
+
+TEST_F(UpgradeDetection, OlderVersionInApplicationsIsOffered) {
+    writeApplicationBundle(legacy(), setupID, "2.2", "12");
+    auto candidate = detect();
+    ASSERT_TRUE(candidate);
+    EXPECT_EQ(*candidate, (QuillstoneUpgradeCandidate{"2.2", "12", legacy(), "2.3", "40", true}));
+}
+
+TEST_F(UpgradeDetection, SameVersionWithLowerBuildComparesBuildsAsNumbers) {
+    writeApplicationBundle(legacy(), setupID, "2.3", "9");
+    auto candidate = detect();
+    ASSERT_TRUE(candidate);
+    EXPECT_EQ(candidate->installedBuild, "9");
+    EXPECT_EQ(candidate->currentBuild, "40");
+}
+
+TEST_F(UpgradeDetection, EqualOrNewerCopiesAreNeverOffered) {
+    for (auto [version, build] : std::vector<std::pair<std::string, std::string>>{
+             {"2.3", "40"}, {"2.3", "41"}, {"2.4", "1"}, {"2.10", "1"}, {"3", "0"}}) {
+        writeApplicationBundle(legacy(), setupID, version, build);
+        EXPECT_FALSE(detect()) << version << " (" << build << ")";
+    }
+}
+
+TEST_F(UpgradeDetection, MissingVersionKeysCountAsZero) {
+    writeApplicationBundle(legacy(), setupID, std::nullopt, std::nullopt);
+    auto candidate = detect();
+    ASSERT_TRUE(candidate);
+    EXPECT_EQ(candidate->installedVersion, "0");
+    EXPECT_EQ(candidate->installedBuild, "0");
+}
+
+TEST_F(UpgradeDetection, CopiesOutsideTheApplicationsFolderAreNeverOffered) {
+    auto user = writeApplicationBundle(layout.userApplicationsFolder / "Quillstone Setup.app", setupID, "2.2", "12");
+    auto utility = writeApplicationBundle(layout.utilitiesFolder / "Quillstone Setup.app", setupID, "2.2", "12");
+    workspace.applications = {user, utility};
+    writeAgentPlist({(user / "Contents" / "MacOS" / "quillstone-setup").string(), "--quillstone-sd4-monitor"});
+    EXPECT_FALSE(detect());
+}
+
+TEST_F(UpgradeDetection, OtherApplicationsAndHiddenCopiesAreSkipped) {
+    writeApplicationBundle(layout.applicationsFolder / "Other.app", "com.example.Other", "1.0", "1");
+    writeApplicationBundle(layout.applicationsFolder / ".Quillstone Setup.app", setupID, "2.2", "12");
+    writeText(layout.applicationsFolder / "Empty.app" / "README", "no Info.plist");
+    EXPECT_FALSE(detect());
+}
+
+TEST_F(UpgradeDetection, AnyFolderNameWithTheRightIdentifierIsOffered) {
+    auto numbered = writeApplicationBundle(layout.applicationsFolder / "Quillstone Setup 2.app", setupID, "2.2", "12");
+    auto candidate = detect();
+    ASSERT_TRUE(candidate);
+    EXPECT_EQ(candidate->installedBundleURL, numbered);
+}
+
+TEST_F(UpgradeDetection, LegacyClassicFilesArePreservedUnlessAValidConfigurationExists) {
+    writeApplicationBundle(legacy(), setupID, "2.2", "12");
+    EXPECT_TRUE(detect()->preservesLegacyClassicFiles);
+
+    writeText(configuration.fileURL(), "{\"version\":1,\"integration\":\"classic\",\"quillstoneFolderPath\":\"\"}");
+    EXPECT_TRUE(detect()->preservesLegacyClassicFiles);
+    writeText(configuration.fileURL(), "not json");
+    EXPECT_TRUE(detect()->preservesLegacyClassicFiles);
+
+    writeText(configuration.fileURL(),
+              "{\"version\":1,\"integration\":\"classic\",\"quillstoneFolderPath\":\"/Users/u/Dropbox/Quillstone\"}");
+    EXPECT_FALSE(detect()->preservesLegacyClassicFiles);
+}
+
+TEST_F(UpgradeDetection, SourcesAreCollectedInOrderWithoutDuplicates) {
+    auto agentApp = root / "Elsewhere" / "Agent.app";
+    writeAgentPlist({(agentApp / "Contents" / "MacOS" / "quillstone-setup").string(), "--quillstone-sd4-monitor"});
+    auto host = root / "Hosts" / "Host.app";
+    running.applications = {
+        {42, "com.quillstone.Quillstone-Setup.Status",
+         host / "Contents" / "Library" / "LoginItems" / "Quillstone Status.app"},
+        {43, "com.example.Other", root / "Other.app"},
+    };
+    workspace.applications = {root / "Known.app", layout.applicationsFolder / "." / "B.app"};
+    writeText(layout.applicationsFolder / "B.app" / "x", "");
+    writeText(layout.applicationsFolder / "A.APP" / "x", "");
+    writeText(layout.applicationsFolder / ".Hidden.app" / "x", "");
+    writeText(layout.applicationsFolder / "notes.txt", "");
+
+    EXPECT_EQ(detector.findInstalledSetupApplications(),
+              (std::vector<fs::path>{agentApp, host, root / "Known.app", layout.applicationsFolder / "." / "B.app",
+                                     layout.applicationsFolder / "A.APP", current()}));
+    EXPECT_EQ(workspace.queriedIdentifiers, std::vector<std::string>{setupID});
+}
+
+TEST_F(UpgradeDetection, BrokenAgentPropertyListsOnlyShrinkTheList) {
+    const auto plistPath = layout.launchAgentsFolder / "com.quillstone.monitor.plist";
+    writeText(plistPath, "garbage");
+    EXPECT_EQ(detector.findInstalledSetupApplications(), std::vector<fs::path>{current()});
+
+    writeAgentPlist({});
+    EXPECT_EQ(detector.findInstalledSetupApplications(), std::vector<fs::path>{current()});
+
+    writeAgentPlist({"/usr/local/bin/not-a-bundle"});
+    EXPECT_EQ(detector.findInstalledSetupApplications(), std::vector<fs::path>{current()});
+
+    auto plist = Plist::dictionary();
+    plist.setUnsigned("ProgramArguments", 7);
+    writeText(plistPath, plist.toXml());
+    EXPECT_EQ(detector.findInstalledSetupApplications(), std::vector<fs::path>{current()});
+}
+
+TEST_F(UpgradeDetection, UnlistableApplicationsFolderGivesNoCandidate) {
+    fs::remove_all(layout.applicationsFolder);
+    EXPECT_TRUE(detector.findInstalledSetupApplications().empty());
+    EXPECT_FALSE(detector.detectUpgradeCandidate(Bundle(root / "Build" / "Quillstone.app")));
+}
+
+TEST_F(UpgradeDetection, AgentPointingAtAnOlderCopyInApplicationsIsOfferedFirst) {
+    writeApplicationBundle(legacy(), setupID, "2.2", "12");
+    auto versioned = writeApplicationBundle(layout.applicationsFolder / "Quillstone Setup for macOS v2.2.app", setupID,
+                                            "2.1", "5");
+    writeAgentPlist({(versioned / "Contents" / "MacOS" / "quillstone-setup").string()});
+    auto candidate = detect();
+    ASSERT_TRUE(candidate);
+    EXPECT_EQ(candidate->installedBundleURL, versioned);
+}

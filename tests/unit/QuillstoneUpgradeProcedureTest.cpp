@@ -1,0 +1,106 @@
+#include "setup/service/QuillstoneUpgradeError.h"
+#include "setup/service/QuillstoneUpgradeProcedure.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <stdexcept>
+
+using namespace quillstone;
+namespace fs = std::filesystem;
+
+namespace {
+
+class UpgradeProcedure : public ::testing::Test {
+protected:
+    void SetUp() override {
+        state.upgradeCandidate = candidate;
+        procedure = makeProcedure("/Applications/Quillstone.app");
+    }
+
+    std::shared_ptr<QuillstoneUpgradeProcedure> makeProcedure(const fs::path& running) {
+        QuillstoneUpgradeProcedure::Actions actions;
+        actions.upgradeMonitorService = [this] {
+            calls.push_back("upgradeMonitorService");
+            if (!serviceError.empty()) {
+                throw std::runtime_error(serviceError);
+            }
+        };
+        actions.removeLegacyApplication = [this](const fs::path& url) {
+            calls.push_back("remove " + url.string());
+            if (removalFails) {
+                throw QuillstoneUpgradeError(QuillstoneUpgradeError::Code::legacyApplicationRemovalFailed);
+            }
+        };
+        actions.refreshMonitorState = [this] { calls.push_back("refresh"); };
+        actions.startTask = [this](std::function<void()> work) { tasks.push_back(std::move(work)); };
+        return QuillstoneUpgradeProcedure::make(state, running, "/Applications", std::move(actions));
+    }
+
+    void runTasks() {
+        while (!tasks.empty()) {
+            auto task = std::move(tasks.front());
+            tasks.pop_front();
+            task();
+        }
+    }
+
+    QuillstoneUpgradeCandidate candidate{"2.2", "12", "/Applications/Quillstone Setup.app", "2.3", "40", false};
+    QuillstoneUpgradeState state;
+    std::shared_ptr<QuillstoneUpgradeProcedure> procedure;
+    std::vector<std::string> calls;
+    std::deque<std::function<void()>> tasks;
+    std::string serviceError;
+    bool removalFails = false;
+};
+
+} // namespace
+
+TEST_F(UpgradeProcedure, SuccessClearsTheCandidateAndSaysWhichVersion) {
+    state.upgradeErrorMessage = "old error";
+    procedure->performUpgrade(candidate);
+    EXPECT_TRUE(state.isUpgradeInProgress);
+    EXPECT_EQ(state.upgradeErrorMessage, "");
+    procedure->performUpgrade(candidate); // ignored while the first one runs
+    runTasks();
+    EXPECT_EQ(calls, (std::vector<std::string>{"upgradeMonitorService", "remove /Applications/Quillstone Setup.app",
+                                               "refresh"}));
+    EXPECT_FALSE(state.upgradeCandidate);
+    EXPECT_EQ(state.monitorActionMessage, "Quillstone was upgraded to version 2.3 (Build 40).");
+    EXPECT_FALSE(state.isUpgradeInProgress);
+}
+
+TEST_F(UpgradeProcedure, RunningFromElsewhereChangesNothing) {
+    procedure = makeProcedure("/Users/u/Downloads/Quillstone.app");
+    procedure->performUpgrade(candidate);
+    EXPECT_EQ(state.upgradeErrorMessage, "Install Quillstone 2.3 first. The active Monitor was not changed.");
+    EXPECT_TRUE(tasks.empty());
+    EXPECT_FALSE(state.isUpgradeInProgress);
+    EXPECT_TRUE(state.upgradeCandidate);
+}
+
+TEST_F(UpgradeProcedure, FailuresKeepTheCandidateSoThePromptCanBeConfirmedAgain) {
+    serviceError = "The monitor could not be upgraded.";
+    procedure->performUpgrade(candidate);
+    runTasks();
+    EXPECT_EQ(state.upgradeErrorMessage, serviceError);
+    EXPECT_EQ(calls, std::vector<std::string>{"upgradeMonitorService"});
+    EXPECT_TRUE(state.upgradeCandidate);
+    EXPECT_FALSE(state.isUpgradeInProgress);
+
+    serviceError.clear();
+    removalFails = true;
+    procedure->performUpgrade(candidate);
+    runTasks();
+    EXPECT_EQ(state.upgradeErrorMessage, QuillstoneUpgradeError::legacyApplicationRemovalFailedDescription);
+    EXPECT_TRUE(state.upgradeCandidate);
+    EXPECT_FALSE(state.isUpgradeInProgress);
+    EXPECT_EQ(state.monitorActionMessage, "");
+}
+
+TEST_F(UpgradeProcedure, ATaskOutlivingTheWizardDoesNothing) {
+    procedure->performUpgrade(candidate);
+    procedure.reset();
+    runTasks();
+    EXPECT_TRUE(calls.empty());
+}

@@ -1,0 +1,47 @@
+#include "setup/service/QuillstoneAdministratorCommand.h"
+#include "setup/service/NumericVersionOrder.h"
+#include "setup/service/QuillstoneApplicationPaths.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+
+TEST(NumericVersionOrder, DigitRunsCompareAsNumbers) {
+    EXPECT_TRUE(compareVersionsNumerically("2.9", "2.10") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("9", "40") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3", "2.2") > 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3", "2.3") == 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.03", "2.3") == 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3", "2.3.1") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("0", "2.3") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("", "0") < 0);
+}
+
+TEST(NumericVersionOrder, HugeNumbersAndLettersDoNotOverflowOrConfuse) {
+    EXPECT_TRUE(compareVersionsNumerically("99999999999999999999999", "100000000000000000000000") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3b2", "2.3b1") > 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3a10", "2.3b1") < 0);
+    EXPECT_TRUE(compareVersionsNumerically("2.3 beta 9", "2.3 beta 10") < 0);
+}
+
+TEST(ApplicationPaths, OutermostBundleIsTheFirstAppFromTheRoot) {
+    EXPECT_EQ(outermostApplicationBundle(
+                  "/Applications/Quillstone.app/Contents/Library/LoginItems/Quillstone Status.app/Contents/MacOS/s"),
+              std::filesystem::path("/Applications/Quillstone.app"));
+    EXPECT_EQ(outermostApplicationBundle("/Applications/Q.APP/"), std::filesystem::path("/Applications/Q.APP"));
+    EXPECT_EQ(outermostApplicationBundle("/tmp/../Applications/./Q.app/Contents"),
+              std::filesystem::path("/Applications/Q.app"));
+    EXPECT_FALSE(outermostApplicationBundle("/usr/local/bin/quillstone-setup"));
+    EXPECT_FALSE(outermostApplicationBundle("/"));
+    EXPECT_FALSE(outermostApplicationBundle("/Applications/application"));
+}
+
+TEST(QuillstoneAdministratorCommand, QuotesForTheShellAndEscapesForAppleScript) {
+    EXPECT_EQ(QuillstoneAdministratorCommand::shellQuoted("/Applications/It's.app"), "'/Applications/It'\\''s.app'");
+    EXPECT_EQ(QuillstoneAdministratorCommand::shellQuoted(""), "''");
+    EXPECT_EQ(QuillstoneAdministratorCommand::shellQuoted("$(x) `y` \\ \""), "'$(x) `y` \\ \"'");
+    // Backslashes first, so the escape of a quote is not doubled again.
+    EXPECT_EQ(QuillstoneAdministratorCommand::appleScriptEscaped("a\\b\"c"), "a\\\\b\\\"c");
+    EXPECT_EQ(QuillstoneAdministratorCommand::appleScriptSource("/bin/echo 'x\"'"),
+              "do shell script \"/bin/echo 'x\\\"'\" with administrator privileges");
+}
