@@ -185,3 +185,15 @@ void PosixFileManager::setPermissions(const fs::path& path, mode_t mode) {
 }
 
 } // namespace quillstone
+
+namespace quillstone {
+
+void FileManager::removeItem(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+    if (error && error != std::errc::no_such_file_or_directory) {
+        throw FileError(error.value(), path, "Could not delete");
+    }
+}
+
+} // namespace quillstone

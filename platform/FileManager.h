@@ -31,6 +31,8 @@ public:
     virtual void appendToExisting(const std::filesystem::path& path, const std::string& bytes) = 0;
     // Deletes a file; a missing file is not an error.
     virtual void removeFile(const std::filesystem::path& path) = 0;
+    // Deletes a file or a folder with everything in it; a missing item is not an error.
+    virtual void removeItem(const std::filesystem::path& path);
     virtual void setPermissions(const std::filesystem::path& path, mode_t mode) = 0;
 };
 
