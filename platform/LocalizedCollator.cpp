@@ -1,9 +1,11 @@
 #include "platform/LocalizedCollator.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 #include <unicode/coll.h>
 #include <unicode/locid.h>
+#include <unicode/unistr.h>
 
 namespace quillstone {
 
@@ -47,6 +49,21 @@ std::string LocalizedCollator::icuLocaleID(std::string_view posixLocale) {
         return "";
     }
     return std::string(name);
+}
+
+std::string LocalizedCollator::sortKey(std::string_view text) const {
+    icu::UnicodeString unicode =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    std::string key(std::max<size_t>(64, text.size() * 4), '\0');
+    auto* bytes = reinterpret_cast<uint8_t*>(key.data());
+    int32_t length = collator_->getSortKey(unicode, bytes, static_cast<int32_t>(key.size()));
+    if (length > static_cast<int32_t>(key.size())) {
+        key.resize(static_cast<size_t>(length));
+        length = collator_->getSortKey(unicode, reinterpret_cast<uint8_t*>(key.data()), length);
+    }
+    // The key ends with a zero byte that adds nothing to the order.
+    key.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
+    return key;
 }
 
 int LocalizedCollator::compare(std::string_view left, std::string_view right) const {

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <charconv>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace quillstone {
 
@@ -130,14 +132,26 @@ void SD4StatusWriter::merge(json& root, json newEntry) const {
     }
     kept.push_back(std::move(newEntry));
 
+    // One sort key per entry keeps the sort at n log n cheap byte comparisons.
     auto nameOf = [](const json& object) -> std::string_view {
         auto name = object.find("name");
         return name != object.end() && name->is_string() ? std::string_view(name->get_ref<const std::string&>())
                                                          : std::string_view();
     };
     auto& list = kept.get_ref<json::array_t&>();
-    std::stable_sort(list.begin(), list.end(),
-                     [&](const json& left, const json& right) { return collator_.less(nameOf(left), nameOf(right)); });
+    std::vector<std::pair<std::string, size_t>> order;
+    order.reserve(list.size());
+    for (size_t index = 0; index < list.size(); ++index) {
+        order.emplace_back(collator_.sortKey(nameOf(list[index])), index);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& left, const auto& right) { return left.first < right.first; });
+    json sorted = json::array();
+    sorted.get_ref<json::array_t&>().reserve(list.size());
+    for (const auto& [key, index] : order) {
+        sorted.push_back(std::move(list[index]));
+    }
+    kept = std::move(sorted);
     root["backups"] = std::move(kept);
 }
 

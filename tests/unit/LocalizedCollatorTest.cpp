@@ -74,3 +74,20 @@ TEST(LocalizedCollator, ReadsTheUsersLocaleFromTheEnvironmentInOrder) {
         EXPECT_EQ(LocalizedCollator::forUserEnvironment().compare("Alpha", "alpha"), 0);
     }
 }
+
+TEST(LocalizedCollator, SortKeysOrderExactlyAsComparisonsDo) {
+    std::vector<std::string> names{"",      "alpha", "Alpha",          "ALPHA ", "beta",       "B\xC3\xA9ta",
+                                   "10",    "9",     "\xC3\x84pfel",   "apfel",  "Zed",        "zed",
+                                   "a b",   "ab",    "\xE6\x97\xA5",   "bad \xFF", "\xF0\x9F\x93\x80"};
+    for (const char* locale : {"C.UTF-8", "en_US.UTF-8", "sv_SE.UTF-8"}) {
+        LocalizedCollator collator(locale);
+        for (const auto& left : names) {
+            for (const auto& right : names) {
+                int byCompare = collator.compare(left, right);
+                int byKey = collator.sortKey(left).compare(collator.sortKey(right));
+                EXPECT_EQ(byCompare < 0, byKey < 0) << locale << ": " << left << " / " << right;
+                EXPECT_EQ(byCompare == 0, byKey == 0) << locale << ": " << left << " / " << right;
+            }
+        }
+    }
+}
