@@ -9,54 +9,49 @@ std::string scalar(const nlohmann::json& value) {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-void writePretty(const nlohmann::json& value, int depth, std::string& out) {
-    const std::string indent(static_cast<size_t>(depth + 1) * 2, ' ');
-    const std::string closingIndent(static_cast<size_t>(depth) * 2, ' ');
-    if (value.is_object()) {
-        if (value.empty()) {
-            out += "{}";
-            return;
+// The library's two-space layout differs from Apple's only in the blank before
+// each member's colon; adding it while copying keeps large documents fast.
+std::string withSpacedColons(const std::string& indented) {
+    std::string out;
+    out.reserve(indented.size() + indented.size() / 16);
+    size_t position = 0;
+    while (position < indented.size()) {
+        size_t lineEnd = indented.find('\n', position);
+        if (lineEnd == std::string::npos) {
+            lineEnd = indented.size();
         }
-        out += "{\n";
-        bool first = true;
-        for (const auto& [key, member] : value.items()) {
-            if (!first) {
-                out += ",\n";
+        size_t first = indented.find_first_not_of(' ', position);
+        size_t keyEnd = std::string::npos;
+        if (first < lineEnd && indented[first] == '"') {
+            // Find the closing quote of the leading string; escapes never end it.
+            for (size_t index = first + 1; index < lineEnd; ++index) {
+                if (indented[index] == '\\') {
+                    ++index;
+                } else if (indented[index] == '"') {
+                    keyEnd = index + 1;
+                    break;
+                }
             }
-            first = false;
-            out += indent;
-            out += scalar(nlohmann::json(key));
+        }
+        if (keyEnd != std::string::npos && indented.compare(keyEnd, 2, ": ") == 0) {
+            out.append(indented, position, keyEnd - position);
             out += " : ";
-            writePretty(member, depth + 1, out);
+            out.append(indented, keyEnd + 2, lineEnd - keyEnd - 2);
+        } else {
+            out.append(indented, position, lineEnd - position);
         }
-        out += "\n" + closingIndent + "}";
-    } else if (value.is_array()) {
-        if (value.empty()) {
-            out += "[]";
-            return;
+        if (lineEnd < indented.size()) {
+            out += '\n';
         }
-        out += "[\n";
-        bool first = true;
-        for (const auto& element : value) {
-            if (!first) {
-                out += ",\n";
-            }
-            first = false;
-            out += indent;
-            writePretty(element, depth + 1, out);
-        }
-        out += "\n" + closingIndent + "]";
-    } else {
-        out += scalar(value);
+        position = lineEnd + 1;
     }
+    return out;
 }
 
 } // namespace
 
 std::string prettyJson(const nlohmann::json& value) {
-    std::string out;
-    writePretty(value, 0, out);
-    return out;
+    return withSpacedColons(value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 std::string compactJson(const nlohmann::json& value) { return scalar(value); }

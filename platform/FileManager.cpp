@@ -264,3 +264,15 @@ bool PosixFileManager::isSymbolicLink(const fs::path& path) const {
 }
 
 } // namespace quillstone
+
+namespace quillstone {
+
+void FileManager::removeItem(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+    if (error && error != std::errc::no_such_file_or_directory) {
+        throw FileError(error.value(), path, "Could not delete");
+    }
+}
+
+} // namespace quillstone

@@ -32,6 +32,8 @@ public:
     virtual void appendToExisting(const std::filesystem::path& path, const std::string& bytes) = 0;
     // Deletes a file; a missing file is not an error.
     virtual void removeFile(const std::filesystem::path& path) = 0;
+    // Deletes a file or a folder with everything in it; a missing item is not an error.
+    virtual void removeItem(const std::filesystem::path& path);
     virtual void setPermissions(const std::filesystem::path& path, mode_t mode) = 0;
     // Renames a file or folder within one file system; fails (EEXIST) rather than
     // replace something at the destination. Not pure, so existing fakes keep working.

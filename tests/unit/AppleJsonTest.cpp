@@ -40,3 +40,19 @@ TEST(AppleJson, CompactIsOneLineWithSortedKeys) {
     json value = {{"schemaVersion", 1}, {"events", json::array()}};
     EXPECT_EQ(compactJson(value), "{\"events\":[],\"schemaVersion\":1}");
 }
+
+TEST(AppleJson, PrettySpacesOnlyTheColonAfterEachKey) {
+    json value = {{"a\": b", {"x\": y", "\"quoted\": \\"}}, {"nested", {{"k", json::array({json::object()})}}}};
+    EXPECT_EQ(prettyJson(value), "{\n"
+                                 "  \"a\\\": b\" : [\n"
+                                 "    \"x\\\": y\",\n"
+                                 "    \"\\\"quoted\\\": \\\\\"\n"
+                                 "  ],\n"
+                                 "  \"nested\" : {\n"
+                                 "    \"k\" : [\n"
+                                 "      {}\n"
+                                 "    ]\n"
+                                 "  }\n"
+                                 "}");
+    EXPECT_EQ(json::parse(prettyJson(value)), value);
+}

@@ -1,0 +1,67 @@
+#include "platform/LinuxVolumes.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using quillstone::testing::TemporaryFolder;
+using quillstone::testing::writeText;
+
+TEST(LinuxVolumes, ParsesMountInfoLinesWithOptionalFieldsAndEscapes) {
+    auto entry = LinuxVolumes::parseMountInfoLine(
+        "36 35 98:0 / /media/My\\040Backup rw,noatime master:1 shared:2 - ext4 /dev/sdb1 rw,errors=continue");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->mountPoint, "/media/My Backup");
+    EXPECT_EQ(entry->source, "/dev/sdb1");
+    auto plain = LinuxVolumes::parseMountInfoLine("22 27 0:21 / /proc rw,relatime - proc proc rw");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->mountPoint, "/proc");
+    EXPECT_EQ(plain->source, "proc");
+    EXPECT_FALSE(LinuxVolumes::parseMountInfoLine(""));
+    EXPECT_FALSE(LinuxVolumes::parseMountInfoLine("22 27 0:21 / /proc rw,relatime"));
+    EXPECT_FALSE(LinuxVolumes::parseMountInfoLine("22 27 0:21 / /proc rw - proc"));
+    EXPECT_EQ(LinuxVolumes::decodeOctalEscapes("a\\134b\\011c\\0"), "a\\b\tc\\0");
+    EXPECT_EQ(LinuxVolumes::decodeHexEscapes("My\\x20Disk\\x2"), "My Disk\\x2");
+}
+
+TEST(LinuxVolumes, NamesVolumesByLabelElseByLastComponent) {
+    TemporaryFolder root;
+    writeText(root / "dev/sdb1", "");
+    writeText(root / "dev/sda1", "");
+    std::filesystem::create_directories(root / "by-label");
+    std::filesystem::create_symlink("../dev/sdb1", root / "by-label/Time\\x20Machine");
+    std::filesystem::create_symlink("../dev/sda1", root / "by-label/System");
+    std::string dev = (root / "dev").string();
+    writeText(root / "mountinfo", "20 1 8:1 / / rw - ext4 " + dev + "/sda1 rw\n"
+                                  "21 20 0:5 / /proc rw - proc proc rw\n"
+                                  "garbage\n"
+                                  "22 20 8:17 / /media/backup rw - ext4 " + dev + "/sdb1 rw\n"
+                                  "23 20 0:30 / /mnt/Data\\040Disk rw - tmpfs tmpfs rw\n");
+    LinuxVolumes volumes(root / "mountinfo", root / "by-label");
+    auto found = volumes.mountedVolumes();
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(found[0].url, "/");
+    EXPECT_EQ(found[0].name, "System");
+    EXPECT_EQ(found[1].name, "proc");
+    EXPECT_EQ(found[2].url, "/media/backup");
+    EXPECT_EQ(found[2].name, "Time Machine");
+    EXPECT_EQ(found[3].name, "Data Disk");
+
+    writeText(root / "mountinfo", "20 1 0:1 / / rw - overlay overlay rw\n");
+    EXPECT_EQ(volumes.mountedVolumes().at(0).name, "/");
+    EXPECT_TRUE(LinuxVolumes(root / "missing", root / "missing").mountedVolumes().empty());
+}
+
+TEST(LinuxVolumes, ReportsTheCapacityAvailableToTheUser) {
+    TemporaryFolder folder;
+    LinuxVolumes volumes;
+    auto capacity = volumes.availableCapacity(folder.path());
+    ASSERT_TRUE(capacity);
+    EXPECT_GE(*capacity, 0);
+    EXPECT_EQ(volumes.availableCapacity(folder / "does-not-exist"), std::nullopt);
+    bool rootListed = false;
+    for (const auto& volume : volumes.mountedVolumes()) {
+        rootListed = rootListed || volume.url == "/";
+    }
+    EXPECT_TRUE(rootListed);
+}

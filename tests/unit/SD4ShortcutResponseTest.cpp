@@ -1,0 +1,182 @@
+#include "setup/monitor/SD4ShortcutResolver.h"
+#include "setup/monitor/SD4ShortcutResolverError.h"
+#include "setup/monitor/SD4ShortcutResponse.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+using namespace quillstone;
+using nlohmann::json;
+
+namespace {
+
+json answer() {
+    return {{"version", 1},           {"job_name", "Nightly"},  {"run_id", "R1"},
+            {"outcome", "succeeded"}, {"summary", "All good"}, {"source", "Macintosh HD"},
+            {"destination", "Backup"}};
+}
+
+SD4RunEvent event(SD4RunOutcome outcome = SD4RunOutcome::succeeded) {
+    SD4RunEvent event;
+    event.copyJobID = "JOB";
+    event.runID = "R1";
+    event.outcome = outcome;
+    return event;
+}
+
+SD4ResolvedRun resolve(const json& root, const SD4RunEvent& forEvent = event()) {
+    return SD4ShortcutResponse::decode(root.dump()).resolvedRun(forEvent);
+}
+
+void expectInvalid(const json& root, const SD4RunEvent& forEvent = event()) {
+    try {
+        resolve(root, forEvent);
+        FAIL() << "accepted " << root.dump();
+    } catch (const SD4ShortcutResolverError& error) {
+        EXPECT_EQ(error.code(), SD4ShortcutResolverError::Code::invalidResponse);
+        EXPECT_STREQ(error.what(), "The Quillstone Shortcut returned an invalid result.");
+    }
+}
+
+} // namespace
+
+TEST(SD4ShortcutNumberRule, KeepsNumericCharactersInOrderAndReadsThemAsDecimal) {
+    using R = SD4ShortcutResponse;
+    EXPECT_EQ(R::numberValue("1,234 items"), 1234);
+    EXPECT_EQ(R::numberValue("12.5 GB"), 125);
+    EXPECT_EQ(R::numberValue("0"), 0);
+    EXPECT_EQ(R::numberValue("-42"), 42); // the sign is not numeric
+    EXPECT_EQ(R::numberValue("007"), 7);
+    EXPECT_EQ(R::numberValue("9223372036854775807"), INT64_MAX);
+    EXPECT_EQ(R::numberValue("\u0661\u0662\u0663\u0664"), 1234); // Arabic-Indic digits
+    EXPECT_EQ(R::numberValue("\uFF14\uFF12 files"), 42);          // full-width digits
+}
+
+TEST(SD4ShortcutNumberRule, AbsentWithoutDigitsOnOverflowAndForNonDecimalNumerals) {
+    using R = SD4ShortcutResponse;
+    EXPECT_EQ(R::numberValue(std::nullopt), std::nullopt);
+    EXPECT_EQ(R::numberValue("none"), std::nullopt);
+    EXPECT_EQ(R::numberValue(""), std::nullopt);
+    EXPECT_EQ(R::numberValue("9223372036854775808"), std::nullopt);
+    EXPECT_EQ(R::numberValue("99999999999999999999999"), std::nullopt);
+    EXPECT_EQ(R::numberValue("3\u00BD"), std::nullopt); // vulgar fraction one half
+    EXPECT_EQ(R::numberValue("\u2167"), std::nullopt);  // Roman numeral eight
+    EXPECT_EQ(R::numberValue("2\u00B2"), std::nullopt); // superscript two
+}
+
+TEST(SD4ShortcutDisplayRule, TrimsAndTreatsBlankAsAbsent) {
+    using R = SD4ShortcutResponse;
+    EXPECT_EQ(R::displayValue(std::nullopt), std::nullopt);
+    EXPECT_EQ(R::displayValue("   "), std::nullopt);
+    EXPECT_EQ(R::displayValue("\n\t \u00A0"), std::nullopt);
+    EXPECT_EQ(R::displayValue("  31 May 2024, 18:08 \n"), "31 May 2024, 18:08");
+    EXPECT_EQ(R::displayValue("Yes  (APFS)"), "Yes  (APFS)");
+}
+
+TEST(SD4ShortcutOutcome, NormalizesCaseBlanksAndHyphens) {
+    using R = SD4ShortcutResponse;
+    EXPECT_EQ(R::normalizedOutcome("Succeeded"), SD4RunOutcome::succeeded);
+    EXPECT_EQ(R::normalizedOutcome(" wrong-drive "), SD4RunOutcome::wrongDrive);
+    EXPECT_EQ(R::normalizedOutcome("Wrong Drive"), SD4RunOutcome::wrongDrive);
+    EXPECT_EQ(R::normalizedOutcome("Destination Not Connected\n"), SD4RunOutcome::destinationNotConnected);
+    EXPECT_EQ(R::normalizedOutcome("CANCELLED"), SD4RunOutcome::cancelled);
+    EXPECT_EQ(R::normalizedOutcome("succeeded!"), std::nullopt);
+    EXPECT_EQ(R::normalizedOutcome("wrong  drive"), std::nullopt);
+    EXPECT_EQ(R::normalizedOutcome(""), std::nullopt);
+}
+
+TEST(SD4ShortcutResponseDecoding, TypesOfRequiredAndOptionalValues) {
+    auto decodes = [](const json& root) {
+        try {
+            SD4ShortcutResponse::decode(root.dump());
+            return true;
+        } catch (const SD4ShortcutResponse::DecodingError&) {
+            return false;
+        }
+    };
+    EXPECT_TRUE(decodes(answer()));
+    json numberCount = answer();
+    numberCount["bytes_copied"] = 1234;
+    EXPECT_FALSE(decodes(numberCount));
+    json nullCount = answer();
+    nullCount["bytes_copied"] = nullptr;
+    nullCount["started_at"] = nullptr;
+    EXPECT_TRUE(decodes(nullCount));
+    EXPECT_EQ(resolve(nullCount).bytesCopied, std::nullopt);
+    json missingName = answer();
+    missingName.erase("job_name");
+    EXPECT_FALSE(decodes(missingName));
+    json nullSummary = answer();
+    nullSummary["summary"] = nullptr;
+    EXPECT_FALSE(decodes(nullSummary));
+    json stringVersion = answer();
+    stringVersion["version"] = "1";
+    EXPECT_FALSE(decodes(stringVersion));
+    json fractionalVersion = answer();
+    fractionalVersion["version"] = 1.5;
+    EXPECT_FALSE(decodes(fractionalVersion));
+    json extra = answer();
+    extra["something_else"] = json::array({1, 2});
+    EXPECT_TRUE(decodes(extra));
+    EXPECT_FALSE(decodes(json::array({answer()})));
+    EXPECT_THROW(SD4ShortcutResponse::decode("{\"version\": 1,"), SD4ShortcutResponse::DecodingError);
+    EXPECT_THROW(SD4ShortcutResponse::decode(""), SD4ShortcutResponse::DecodingError);
+}
+
+TEST(SD4ShortcutResponseDecoding, BuildsTheResolvedRunFromEveryField) {
+    json full = answer();
+    full["outcome"] = " Wrong Drive ";
+    full["bytes_copied"] = "1,234,567 bytes";
+    full["items_copied"] = "12";
+    full["items_updated"] = "none";
+    full["items_deleted"] = "0";
+    full["started_at"] = "  ";
+    full["ended_at"] = " 18:08 ";
+    full["bootable"] = "Yes";
+    full["deferred_count"] = "3 items";
+    SD4ResolvedRun run = resolve(full, event(SD4RunOutcome::wrongDrive));
+    SD4ResolvedRun expected;
+    expected.jobName = "Nightly";
+    expected.runID = "R1";
+    expected.outcome = SD4RunOutcome::wrongDrive;
+    expected.summary = "All good";
+    expected.source = "Macintosh HD";
+    expected.destination = "Backup";
+    expected.bytesCopied = 1234567;
+    expected.itemsCopied = 12;
+    expected.itemsDeleted = 0;
+    expected.endedAtDisplay = "18:08";
+    expected.bootableDisplay = "Yes";
+    expected.deferredCount = 3;
+    EXPECT_EQ(run, expected);
+}
+
+TEST(SD4ShortcutResponseValidation, RejectsAnswersThatDoNotFitTheEvent) {
+    json otherVersion = answer();
+    otherVersion["version"] = 2;
+    expectInvalid(otherVersion);
+    json otherRun = answer();
+    otherRun["run_id"] = "r1";
+    expectInvalid(otherRun);
+    json unknownOutcome = answer();
+    unknownOutcome["outcome"] = "partly";
+    expectInvalid(unknownOutcome);
+    json wrongDrive = answer();
+    wrongDrive["outcome"] = "Wrong Drive";
+    expectInvalid(wrongDrive, event(SD4RunOutcome::failed));
+    EXPECT_EQ(resolve(wrongDrive, event(SD4RunOutcome::wrongDrive)).outcome, SD4RunOutcome::wrongDrive);
+    json emptyName = answer();
+    emptyName["job_name"] = "";
+    expectInvalid(emptyName);
+    json blankName = answer();
+    blankName["job_name"] = "  ";
+    EXPECT_EQ(resolve(blankName).jobName, "  ");
+}
+
+TEST(SD4ShortcutResolverRequest, FailureMessages) {
+    EXPECT_EQ(SD4ShortcutResolver::failureMessage("  Not allowed.\n"), "Not allowed.");
+    EXPECT_EQ(SD4ShortcutResolver::failureMessage(" \n"), "Unknown Shortcut error");
+    EXPECT_EQ(SD4ShortcutResolver::failureMessage("bad \xFF\xFE bytes"), "Unknown Shortcut error");
+    EXPECT_STREQ(SD4ShortcutResolverError::shortcutFailed("Not allowed.").what(),
+                 "The Quillstone Shortcut failed: Not allowed.");
+}

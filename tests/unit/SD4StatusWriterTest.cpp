@@ -1,0 +1,248 @@
+#include "platform/FileError.h"
+#include "setup/monitor/SD4StatusWriter.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
+
+using namespace quillstone;
+using nlohmann::json;
+using quillstone::testing::readText;
+using quillstone::testing::TemporaryFolder;
+using quillstone::testing::writeText;
+
+namespace {
+
+class FakeVolumes : public Volumes {
+public:
+    struct Mounted {
+        std::string name;
+        std::filesystem::path url;
+        std::optional<int64_t> capacity;
+    };
+    std::vector<Mounted> mounted;
+
+    std::vector<Volume> mountedVolumes() const override {
+        std::vector<Volume> volumes;
+        for (const auto& volume : mounted) {
+            volumes.push_back({volume.url, volume.name.empty() ? std::nullopt : std::optional(volume.name)});
+        }
+        return volumes;
+    }
+    std::optional<int64_t> availableCapacity(const std::filesystem::path& url) const override {
+        for (const auto& volume : mounted) {
+            if (volume.url == url) {
+                return volume.capacity;
+            }
+        }
+        return std::nullopt;
+    }
+};
+
+SD4RunEvent runEvent(const std::string& job, SD4RunOutcome outcome = SD4RunOutcome::succeeded) {
+    SD4RunEvent event;
+    event.copyJobID = job;
+    event.runID = "RUN-" + job;
+    event.outcome = outcome;
+    event.isCatchup = false;
+    event.endedAtUnixNanos = 1717171717000000000;
+    return event;
+}
+
+SD4ResolvedRun resolvedRun(const std::string& name) {
+    SD4ResolvedRun run;
+    run.jobName = name;
+    run.runID = "ignored";
+    run.summary = "Copied.";
+    run.source = "Macintosh HD";
+    run.destination = "Backup";
+    return run;
+}
+
+mode_t modeOf(const std::filesystem::path& file) {
+    struct stat info {};
+    ::stat(file.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& file) {
+    std::vector<std::string> names;
+    json root = json::parse(readText(file));
+    auto text = [](const json& entry, const char* key) {
+        return entry.contains(key) && entry[key].is_string() ? entry[key].get<std::string>() : "<none>";
+    };
+    for (const auto& entry : root["backups"]) {
+        names.push_back(text(entry, "name") + "/" + text(entry, "id"));
+    }
+    return names;
+}
+
+class SD4StatusWriterTest : public ::testing::Test {
+protected:
+    TemporaryFolder home;
+    PosixFileManager files{UserDomain::rootedAt(home.path())};
+    FakeVolumes volumes;
+    SD4StatusWriter writer{files, volumes, LocalizedCollator("en_US.UTF-8")};
+    std::filesystem::path statusFile = home / "Dropbox/Quillstone/backup_status.json";
+};
+
+} // namespace
+
+TEST_F(SD4StatusWriterTest, FirstRunCreatesFolderAndWritesTheExactDocument) {
+    volumes.mounted = {{"Macintosh HD", "/", 500LL << 30}, {"Backup", "/Volumes/Backup", 2000000000000LL}};
+    SD4ResolvedRun run = resolvedRun("Nightly");
+    run.bytesCopied = 1234;
+    run.itemsCopied = 12;
+    run.itemsUpdated = 3;
+    run.itemsDeleted = 0;
+    run.deferredCount = 2;
+    run.startedAtDisplay = "17:00";
+    run.endedAtDisplay = "18:08";
+    run.bootableDisplay = "Yes";
+    SD4RunEvent event = runEvent("JOB-1");
+    event.isCatchup = true;
+    writer.write(event, run, statusFile);
+    EXPECT_EQ(readText(statusFile), "{\n"
+                                    "  \"backups\" : [\n"
+                                    "    {\n"
+                                    "      \"bootableDisplay\" : \"Yes\",\n"
+                                    "      \"bytesCopied\" : 1234,\n"
+                                    "      \"completedAt\" : \"2024-05-31T16:08:37Z\",\n"
+                                    "      \"copyScript\" : \"SuperDuper! 4\",\n"
+                                    "      \"deferredCount\" : 2,\n"
+                                    "      \"destination\" : \"Backup\",\n"
+                                    "      \"destinationPath\" : \"/Volumes/Backup\",\n"
+                                    "      \"endedAtDisplay\" : \"18:08\",\n"
+                                    "      \"freeSpace\" : \"1.8Ti\",\n"
+                                    "      \"id\" : \"JOB-1\",\n"
+                                    "      \"isCatchup\" : true,\n"
+                                    "      \"itemsCopied\" : 12,\n"
+                                    "      \"itemsDeleted\" : 0,\n"
+                                    "      \"itemsUpdated\" : 3,\n"
+                                    "      \"name\" : \"Nightly\",\n"
+                                    "      \"outcome\" : \"succeeded\",\n"
+                                    "      \"runID\" : \"RUN-JOB-1\",\n"
+                                    "      \"source\" : \"Macintosh HD\",\n"
+                                    "      \"sourcePath\" : \"/\",\n"
+                                    "      \"startedAtDisplay\" : \"17:00\",\n"
+                                    "      \"status\" : \"SUCCESS\",\n"
+                                    "      \"succeeded\" : true,\n"
+                                    "      \"summary\" : \"Copied.\"\n"
+                                    "    }\n"
+                                    "  ]\n"
+                                    "}");
+    EXPECT_EQ(modeOf(statusFile), 0644u);
+}
+
+TEST_F(SD4StatusWriterTest, UnknownValuesAreLeftOutAndFailuresAreMarkedFailed) {
+    writeText(statusFile, "{}");
+    ::chmod(statusFile.c_str(), 0600);
+    writer.write(runEvent("JOB-1", SD4RunOutcome::cancelled), resolvedRun("Nightly"), statusFile);
+    json entry = json::parse(readText(statusFile))["backups"][0];
+    for (const char* key : {"bytesCopied", "itemsCopied", "itemsUpdated", "itemsDeleted", "deferredCount",
+                            "startedAtDisplay", "endedAtDisplay", "bootableDisplay"}) {
+        EXPECT_FALSE(entry.contains(key)) << key;
+    }
+    EXPECT_EQ(entry["status"], "FAILED");
+    EXPECT_EQ(entry["outcome"], "cancelled");
+    EXPECT_EQ(entry["succeeded"], false);
+    EXPECT_EQ(entry["isCatchup"], false);
+    EXPECT_EQ(entry["sourcePath"], "");
+    EXPECT_EQ(entry["destinationPath"], "");
+    EXPECT_EQ(entry["freeSpace"], "");
+    EXPECT_EQ(modeOf(statusFile), 0644u);
+}
+
+TEST_F(SD4StatusWriterTest, ReplacesTheJobsEntryKeepsOthersAndSortsByName) {
+    writeText(statusFile, R"({"backups": [
+        {"id": "JOB-2", "name": "beta", "status": "SUCCESS"},
+        {"id": "JOB-1", "name": "Old name", "status": "FAILED"},
+        {"name": "alpha", "status": "SUCCESS"},
+        {"id": 7, "name": "Zed", "status": "SUCCESS"}
+    ], "owner": {"device": "MacBook"}})");
+    writer.write(runEvent("JOB-1"), resolvedRun("Alpha"), statusFile);
+    EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"alpha/<none>", "Alpha/JOB-1", "beta/JOB-2", "Zed/<none>"}));
+    json root = json::parse(readText(statusFile));
+    EXPECT_EQ(root["owner"], (json{{"device", "MacBook"}}));
+    EXPECT_EQ(root["backups"][3]["id"], 7);
+
+    writer.write(runEvent("JOB-2"), resolvedRun("beta"), statusFile);
+    EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"alpha/<none>", "Alpha/JOB-1", "beta/JOB-2", "Zed/<none>"}));
+    EXPECT_EQ(json::parse(readText(statusFile))["backups"][2]["summary"], "Copied.");
+}
+
+TEST_F(SD4StatusWriterTest, LegacyBrokenAndForeignContentIsReplacedByTheReadingRules) {
+    writeText(statusFile, R"({"id": "JOB-9", "name": "Legacy", "status": "SUCCESS", "completedAt": "x"})");
+    writer.write(runEvent("JOB-1"), resolvedRun("Nightly"), statusFile);
+    EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"Legacy/JOB-9", "Nightly/JOB-1"}));
+
+    writeText(statusFile, R"({"id": "JOB-1", "name": "Legacy", "status": "SUCCESS"})");
+    writer.write(runEvent("JOB-1"), resolvedRun("Nightly"), statusFile);
+    EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"Nightly/JOB-1"}));
+
+    writeText(statusFile, R"({"backups": ["not an entry", {"id": "JOB-3", "name": "Kept?"}], "note": 1})");
+    writer.write(runEvent("JOB-1"), resolvedRun("Nightly"), statusFile);
+    EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"Nightly/JOB-1"}));
+    EXPECT_EQ(json::parse(readText(statusFile))["note"], 1);
+
+    for (const char* broken : {"not json", "[1, 2]", "\"text\"", ""}) {
+        writeText(statusFile, broken);
+        writer.write(runEvent("JOB-1"), resolvedRun("Nightly"), statusFile);
+        EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"Nightly/JOB-1"})) << broken;
+    }
+}
+
+TEST_F(SD4StatusWriterTest, EqualNamesKeepTheirOrderAndEntriesWithoutNameSortFirst) {
+    writeText(statusFile, R"({"backups": [
+        {"id": "B", "name": "beta"}, {"id": "A1", "name": "Alpha"}, {"id": "A2", "name": "alpha"},
+        {"id": "N", "name": 5}, {"id": "M"}
+    ]})");
+    writer.write(runEvent("JOB-1"), resolvedRun("ALPHA"), statusFile);
+    EXPECT_EQ(namesIn(statusFile),
+              (std::vector<std::string>{"<none>/N", "<none>/M", "Alpha/A1", "alpha/A2", "ALPHA/JOB-1", "beta/B"}));
+}
+
+TEST_F(SD4StatusWriterTest, AFailedWriteRaisesAndLeavesTheOldFile) {
+    writeText(home / "Dropbox/Quillstone", "a file where the folder should be");
+    EXPECT_THROW(writer.write(runEvent("JOB-1"), resolvedRun("Nightly"), statusFile), FileError);
+    EXPECT_EQ(readText(home / "Dropbox/Quillstone"), "a file where the folder should be");
+}
+
+TEST(SD4StatusWriterVolumes, OnlyAUniqueExactNameCounts) {
+    TemporaryFolder home;
+    PosixFileManager files(UserDomain::rootedAt(home.path()));
+    FakeVolumes volumes;
+    volumes.mounted = {{"Backup", "/media/a", 10}, {"backup", "/media/b", 20}, {"", "/media/unreadable", 30},
+                       {"Twin", "/media/t1", 1}, {"Twin", "/media/t2", 2}, {"Root", "/", std::nullopt}};
+    SD4StatusWriter writer(files, volumes, LocalizedCollator("C"));
+    EXPECT_EQ(writer.mountedVolume("Backup"), (SD4StatusWriter::MountedVolume{"/media/a", 10}));
+    EXPECT_EQ(writer.mountedVolume("Twin"), std::nullopt);
+    EXPECT_EQ(writer.mountedVolume("Missing"), std::nullopt);
+    EXPECT_EQ(writer.mountedVolume(""), std::nullopt);
+    EXPECT_EQ(writer.mountedVolume("Root"), (SD4StatusWriter::MountedVolume{"/", std::nullopt}));
+}
+
+TEST(SD4StatusWriterFormats, FreeSpaceUnitBoundaries) {
+    auto text = [](std::optional<int64_t> bytes) { return SD4StatusWriter::freeSpaceText({"/", bytes}); };
+    EXPECT_EQ(text(std::nullopt), "");
+    EXPECT_EQ(text(-1), "");
+    EXPECT_EQ(text(0), "0Mi");
+    EXPECT_EQ(text(900LL << 20), "900Mi");
+    EXPECT_EQ(text((1LL << 30) - 1), "1024Mi");
+    EXPECT_EQ(text(1LL << 30), "1Gi");
+    EXPECT_EQ(text(536870912000LL), "500Gi");
+    EXPECT_EQ(text((1LL << 40) - 1), "1024Gi");
+    EXPECT_EQ(text(1LL << 40), "1.0Ti");
+    EXPECT_EQ(text(2000000000000LL), "1.8Ti");
+    EXPECT_EQ(text(INT64_MAX), "8388608.0Ti");
+}
+
+TEST(SD4StatusWriterFormats, CompletedAtIsWholeUtcSecondsForEveryValue) {
+    EXPECT_EQ(SD4StatusWriter::completedAtText(1717171717000000000), "2024-05-31T16:08:37Z");
+    EXPECT_EQ(SD4StatusWriter::completedAtText(1717171717999999999), "2024-05-31T16:08:37Z");
+    EXPECT_EQ(SD4StatusWriter::completedAtText(0), "1970-01-01T00:00:00Z");
+    EXPECT_EQ(SD4StatusWriter::completedAtText(-1), "1969-12-31T23:59:59Z");
+    EXPECT_EQ(SD4StatusWriter::completedAtText(INT64_MAX), "2262-04-11T23:47:16Z");
+    EXPECT_EQ(SD4StatusWriter::completedAtText(INT64_MIN), "1677-09-21T00:12:43Z");
+}
