@@ -128,6 +128,68 @@ std::optional<std::vector<std::string>> Plist::stringArray(const std::string& ke
     return values;
 }
 
+std::optional<uint64_t> Plist::unsignedInteger(const std::string& key) const {
+    if (!isDictionary()) {
+        return std::nullopt;
+    }
+    plist_t item = plist_dict_get_item(node_, key.c_str());
+    if (item == nullptr || plist_get_node_type(item) != PLIST_UINT) {
+        return std::nullopt;
+    }
+    uint64_t value = 0;
+    plist_get_uint_val(item, &value);
+    return value;
+}
+
+std::optional<std::map<std::string, std::string>> Plist::stringDictionary(const std::string& key) const {
+    if (!isDictionary()) {
+        return std::nullopt;
+    }
+    plist_t dictionary = plist_dict_get_item(node_, key.c_str());
+    if (dictionary == nullptr || plist_get_node_type(dictionary) != PLIST_DICT) {
+        return std::nullopt;
+    }
+    std::map<std::string, std::string> values;
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(dictionary, &iterator);
+    bool allStrings = true;
+    for (;;) {
+        char* rawKey = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(dictionary, iterator, &rawKey, &item);
+        MallocString ownedKey(rawKey);
+        if (item == nullptr || !ownedKey) {
+            break;
+        }
+        auto value = stringValue(item);
+        if (!value) {
+            allStrings = false;
+            break;
+        }
+        values.emplace(ownedKey.get(), *value);
+    }
+    std::free(iterator);
+    if (!allStrings) {
+        return std::nullopt;
+    }
+    return values;
+}
+
+std::optional<Plist> Plist::dictionaryValue(const std::string& key) const {
+    if (!isDictionary()) {
+        return std::nullopt;
+    }
+    plist_t item = plist_dict_get_item(node_, key.c_str());
+    if (item == nullptr || plist_get_node_type(item) != PLIST_DICT) {
+        return std::nullopt;
+    }
+    return Plist(plist_copy(item));
+}
+
+bool Plist::contains(const std::string& key) const {
+    return isDictionary() && plist_dict_get_item(node_, key.c_str()) != nullptr;
+}
+
 std::string Plist::toXml() const {
     char* raw = nullptr;
     uint32_t length = 0;

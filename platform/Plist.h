@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,12 @@ public:
     std::optional<std::string> string(const std::string& key) const;
     std::optional<bool> boolean(const std::string& key) const;
     std::optional<std::vector<std::string>> stringArray(const std::string& key) const;
+    std::optional<uint64_t> unsignedInteger(const std::string& key) const;
+    // A dictionary whose values are all strings; nullopt when any value is not.
+    std::optional<std::map<std::string, std::string>> stringDictionary(const std::string& key) const;
+    // A copy of a nested dictionary.
+    std::optional<Plist> dictionaryValue(const std::string& key) const;
+    bool contains(const std::string& key) const;
 
     std::string toXml() const;
 
