@@ -2,6 +2,7 @@
 
 #include "helpers/launchctl/ServiceManager.h"
 #include "helpers/launchctl/SupervisorStateFolder.h"
+#include "helpers/launchctl/Systemctl.h"
 #include "platform/FileManager.h"
 
 #include <memory>
@@ -20,10 +21,14 @@ public:
     ~ServiceManagerChoice();
     ServiceManager& manager();
 
+    // QUILLSTONE_SYSTEMCTL, else systemctl along PATH; empty when there is none.
+    static std::string systemctlProgram(const std::vector<std::string>& environment);
+
 private:
     FileManager& files_;
     std::vector<std::string> environment_;
     std::optional<SupervisorStateFolder> state_;
+    std::unique_ptr<ProcessSystemctl> systemctl_;
     std::unique_ptr<ServiceManager> manager_;
 };
 
