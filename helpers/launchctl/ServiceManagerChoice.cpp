@@ -16,11 +16,29 @@ ServiceManagerChoice::ServiceManagerChoice(FileManager& files, char** environmen
 
 ServiceManagerChoice::~ServiceManagerChoice() = default;
 
-std::string ServiceManagerChoice::systemctlProgram(const std::vector<std::string>& environment) {
+namespace {
+
+std::optional<std::string> variable(const std::vector<std::string>& environment, const std::string& name) {
     for (const auto& entry : environment) {
-        if (entry.rfind("QUILLSTONE_SYSTEMCTL=", 0) == 0) {
-            return entry.substr(std::string("QUILLSTONE_SYSTEMCTL=").size());
+        if (entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 && entry[name.size()] == '=') {
+            return entry.substr(name.size() + 1);
         }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string ServiceManagerChoice::systemctlProgram(const std::vector<std::string>& environment) {
+    if (auto chosen = variable(environment, "QUILLSTONE_SYSTEMCTL")) {
+        return *chosen;
+    }
+    // A running user manager always has its private socket; without it, asking
+    // systemctl (several milliseconds, on every print) cannot succeed.
+    auto runtime = variable(environment, "XDG_RUNTIME_DIR");
+    std::error_code error;
+    if (!runtime || runtime->empty() || !std::filesystem::exists(*runtime + "/systemd/private", error)) {
+        return "";
     }
     return AgentProcess::resolveProgram("systemctl", AgentProcess::searchPath(environment)).value_or("");
 }

@@ -21,7 +21,8 @@ public:
     ~ServiceManagerChoice();
     ServiceManager& manager();
 
-    // QUILLSTONE_SYSTEMCTL, else systemctl along PATH; empty when there is none.
+    // QUILLSTONE_SYSTEMCTL, else systemctl along PATH when a user manager's socket
+    // exists; empty when there is none.
     static std::string systemctlProgram(const std::vector<std::string>& environment);
 
 private:
