@@ -54,6 +54,11 @@ AgentSupervisor::AgentSupervisor(LaunchAgentDefinition definition, std::filesyst
 }
 
 int AgentSupervisor::run(int readyDescriptor) {
+    // An ignored signal is discarded even while blocked; a caller started
+    // under nohup must not leave the supervisor deaf to kickstart or its agent.
+    for (int signal : {SIGCHLD, SIGTERM, SIGINT, SIGHUP, SIGUSR1}) {
+        ::signal(signal, SIG_DFL);
+    }
     ::sigprocmask(SIG_BLOCK, &signals_, nullptr);
     state_.recordSupervisor(definition_.label, *ProcessIdentity::of(::getpid()));
     if (definition_.runAtLoad) {

@@ -1,6 +1,7 @@
 #include "helpers/open/DetachedLauncher.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <system_error>
 #include <sys/wait.h>
@@ -44,6 +45,15 @@ void DetachedLauncher::launch(const std::filesystem::path& executable, const std
             ::close(null);
         }
         (void)!::chdir("/");
+        // The application starts as from a fresh login: nothing blocked or ignored.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int signal = 1; signal < NSIG; ++signal) {
+            if (signal != SIGKILL && signal != SIGSTOP) {
+                ::signal(signal, SIG_DFL);
+            }
+        }
         ::execv(pointers[0], pointers.data());
         int error = errno;
         (void)!::write(report[1], &error, sizeof error);

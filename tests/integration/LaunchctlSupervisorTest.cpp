@@ -153,6 +153,19 @@ TEST_F(LaunchctlSupervisorTest, KickstartKillRestartsTheAgentWithANewPid) {
     EXPECT_NE(print.output.find("\tpid = " + std::to_string(second) + "\n"), std::string::npos) << print.output;
 }
 
+TEST_F(LaunchctlSupervisorTest, ACallerIgnoringSignalsDoesNotDeafenTheSupervisor) {
+    // As when the caller runs under nohup, or ignores SIGCHLD.
+    auto bootstrap = ProgramRun::of("/usr/bin/env", {"--ignore-signal=HUP", "--ignore-signal=CHLD",
+                                                     launchctl.string(), "bootstrap", domain(),
+                                                     writeAgent(true, true).string()});
+    ASSERT_EQ(bootstrap.status, 0) << bootstrap.errors;
+    ASSERT_TRUE(startedTimes(1));
+    EXPECT_EQ(launch({"kickstart", "-k", service()}).status, 0);
+    ASSERT_TRUE(startedTimes(2));
+    ::kill(agentPids().back(), SIGKILL);
+    EXPECT_TRUE(startedTimes(3));
+}
+
 TEST_F(LaunchctlSupervisorTest, WithoutRunAtLoadOrKeepAliveTheAgentRunsOnlyWhenAsked) {
     ASSERT_EQ(launch({"bootstrap", domain(), writeAgent(false, false).string()}).status, 0);
     auto print = launch({"print", service()});
