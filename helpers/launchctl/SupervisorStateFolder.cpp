@@ -56,9 +56,9 @@ SupervisorStateFolder::Lock::~Lock() {
 }
 
 SupervisorStateFolder::Lock SupervisorStateFolder::lock(const std::string& label) {
-    files_.createDirectories(root_);
+    files_.createDirectories(root_ / "locks");
     ::chmod(root_.c_str(), 0700);
-    fs::path path = root_ / (label + ".lock");
+    fs::path path = root_ / "locks" / label;
     int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (descriptor < 0) {
         throw FileError(errno, path, "open");

@@ -21,8 +21,9 @@ struct SupervisedStatus {
     std::string lastError;
 };
 
-// The per-user folder where supervisors keep their pid and status, one
-// subfolder per label, with a lock file per label that serialises launchctl calls.
+// The per-user folder where supervisors keep their pid and status
+// (agents/<label>/), with a lock file per label (locks/<label>) that
+// serialises launchctl calls.
 class SupervisorStateFolder {
 public:
     SupervisorStateFolder(FileManager& files, std::filesystem::path root);
@@ -57,7 +58,8 @@ public:
     const std::filesystem::path& root() const { return root_; }
 
 private:
-    std::filesystem::path folder(const std::string& label) const { return root_ / label; }
+    // Agents and locks apart, so no label can collide with another's lock.
+    std::filesystem::path folder(const std::string& label) const { return root_ / "agents" / label; }
 
     FileManager& files_;
     std::filesystem::path root_;

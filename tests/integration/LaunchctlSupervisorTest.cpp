@@ -202,7 +202,8 @@ TEST_F(LaunchctlSupervisorTest, ADeadSupervisorUnloadsAndItsOrphanIsCleanedUpOnT
     ASSERT_EQ(launch({"bootstrap", domain(), plist.string()}).status, 0);
     ASSERT_TRUE(startedTimes(1));
     pid_t orphan = agentPids().front();
-    std::istringstream record(readText(home / (".local/state/quillstone-launchd/" + label + "/supervisor.pid")));
+    auto state = home / ".local/state/quillstone-launchd/agents" / label;
+    std::istringstream record(readText(state / "supervisor.pid"));
     pid_t supervisor = 0;
     ASSERT_TRUE(record >> supervisor);
     ::kill(supervisor, SIGKILL);
