@@ -155,6 +155,19 @@ std::optional<std::vector<std::string>> Plist::stringArray(const std::string& ke
     return values;
 }
 
+std::optional<uint64_t> Plist::unsignedInteger(const std::string& key) const {
+    if (!isDictionary()) {
+        return std::nullopt;
+    }
+    plist_t item = plist_dict_get_item(node_, key.c_str());
+    if (item == nullptr || plist_get_node_type(item) != PLIST_UINT) {
+        return std::nullopt;
+    }
+    uint64_t value = 0;
+    plist_get_uint_val(item, &value);
+    return value;
+}
+
 std::optional<std::map<std::string, std::string>> Plist::stringDictionary(const std::string& key) const {
     if (!isDictionary()) {
         return std::nullopt;
@@ -176,6 +189,21 @@ std::optional<std::map<std::string, std::string>> Plist::stringDictionary(const 
 
 std::vector<std::string> Plist::keys() const {
     return isDictionary() ? dictionaryKeys(node_) : std::vector<std::string>{};
+}
+
+std::optional<Plist> Plist::dictionaryValue(const std::string& key) const {
+    if (!isDictionary()) {
+        return std::nullopt;
+    }
+    plist_t item = plist_dict_get_item(node_, key.c_str());
+    if (item == nullptr || plist_get_node_type(item) != PLIST_DICT) {
+        return std::nullopt;
+    }
+    return Plist(plist_copy(item));
+}
+
+bool Plist::contains(const std::string& key) const {
+    return isDictionary() && plist_dict_get_item(node_, key.c_str()) != nullptr;
 }
 
 std::string Plist::toXml() const {

@@ -36,6 +36,10 @@ public:
     // A dictionary whose values are all strings.
     std::optional<std::map<std::string, std::string>> stringDictionary(const std::string& key) const;
     std::vector<std::string> keys() const;
+    std::optional<uint64_t> unsignedInteger(const std::string& key) const;
+    // A copy of a nested dictionary.
+    std::optional<Plist> dictionaryValue(const std::string& key) const;
+    bool contains(const std::string& key) const;
 
     std::string toXml() const;
 

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillstone {
+
+// The one AppleScript form the system runs:
+//   do shell script "<escaped command>" with administrator privileges
+class AdministratorCommand {
+public:
+    // The shell command, unescaped exactly once; throws OsascriptError for any
+    // other script.
+    static std::string fromAppleScript(const std::string& source);
+
+    // The argument vector that runs the osascript arguments (-e SOURCE) with
+    // administrator rights: pkexec /bin/sh -c COMMAND. Throws OsascriptError.
+    static std::vector<std::string> invocation(const std::vector<std::string>& arguments,
+                                               const std::optional<std::string>& pkexec);
+};
+
+} // namespace quillstone

@@ -1,0 +1,188 @@
+#include "platform/HelperAdministratorScript.h"
+#include "support/ProgramRun.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <sstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::filesystem::path helpers = std::filesystem::path(QUILLSTONE_APP_DIR) / "Contents/Helpers";
+const std::filesystem::path fixtures = std::filesystem::path(QUILLSTONE_SOURCE_DIR) / "tests/fixtures";
+
+std::string shellQuoted(const std::string& path) {
+    std::string quoted = "'";
+    for (char character : path) {
+        quoted += character == '\'' ? std::string("'\\''") : std::string(1, character);
+    }
+    return quoted + "'";
+}
+
+std::string administratorScript(const std::string& command) {
+    std::string escaped;
+    for (char character : command) {
+        escaped += character == '\\' ? std::string("\\\\") : character == '"' ? std::string("\\\"")
+                                                                              : std::string(1, character);
+    }
+    return "do shell script \"" + escaped + "\" with administrator privileges";
+}
+
+void makeExecutable(const std::filesystem::path& file, const std::string& text) {
+    writeText(file, text);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+}
+
+// A throwaway bundle with copies of the stand-ins and a recording `shortcuts`.
+class ThrowawayBundle {
+public:
+    explicit ThrowawayBundle(const std::filesystem::path& root) : contents_(root / "Throwaway.app/Contents") {
+        std::filesystem::create_directories(contents_ / "Helpers");
+        for (const char* name : {"launchctl", "open"}) {
+            std::filesystem::copy_file(helpers / name, contents_ / "Helpers" / name);
+        }
+        makeExecutable(contents_ / "Helpers/shortcuts",
+                       "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + calls().string() + "\"\necho shortcuts-ran\n"
+                       "echo to-stderr >&2\nexit 3\n");
+    }
+    std::filesystem::path helper(const std::string& name) const { return contents_ / "Helpers" / name; }
+    std::filesystem::path calls() const { return contents_.parent_path().parent_path() / "shortcuts.calls"; }
+
+private:
+    std::filesystem::path contents_;
+};
+
+class StandInProgramsTest : public ::testing::Test {
+protected:
+    TemporaryFolder folder;
+    ScopedEnvironment environment;
+};
+
+} // namespace
+
+TEST_F(StandInProgramsTest, AsuserPassesTheCommandsStatusAndOutputThrough) {
+    auto uid = std::to_string(::getuid());
+    auto run = ProgramRun::of(helpers / "launchctl", {"asuser", uid, "/bin/sh", "-c", "echo out; echo err >&2; exit 7"});
+    EXPECT_EQ(run.status, 7);
+    EXPECT_EQ(run.output, "out\n");
+    EXPECT_EQ(run.errors, "err\n");
+
+    auto marker = folder / "ran";
+    auto other = ProgramRun::of(helpers / "launchctl",
+                                {"asuser", std::to_string(::getuid() + 1), "/usr/bin/touch", marker.string()});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_NE(other.errors.find("Not permitted"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+TEST_F(StandInProgramsTest, AsuserRunsTheSiblingShortcuts) {
+    ThrowawayBundle bundle(folder.path());
+    auto run = ProgramRun::of(bundle.helper("launchctl"),
+                              {"asuser", std::to_string(::getuid()), "/usr/bin/shortcuts", "run",
+                               "Quillstone SuperDuper Details", "--input-path", "/tmp/a b/input.json"});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.output, "shortcuts-ran\n");
+    EXPECT_EQ(run.errors, "to-stderr\n");
+    EXPECT_EQ(readText(bundle.calls()), "run\nQuillstone SuperDuper Details\n--input-path\n/tmp/a b/input.json\n");
+}
+
+TEST_F(StandInProgramsTest, OsascriptRunsTheCommandOnceUnescapedThroughARealShell) {
+    environment.set("QUILLSTONE_PKEXEC", (fixtures / "fake-pkexec").string());
+    for (const std::string name : {"It's here", "say \"hi\"", "back\\slash", "two  spaces", "all 'of' \"it\" \\"}) {
+        auto target = folder / name / "BackupMonitor.sh";
+        writeText(target, "");
+        auto quoted = shellQuoted(target.string());
+        auto command = "/bin/chmod 700 " + quoted + " && /bin/chmod 750 " + quoted;
+        auto run = ProgramRun::of(helpers / "osascript", {"-e", administratorScript(command)});
+        EXPECT_EQ(run.status, 0) << name << ": " << run.errors;
+        struct stat info {};
+        ASSERT_EQ(::stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0750u) << name;
+    }
+}
+
+TEST_F(StandInProgramsTest, OsascriptRefusesOtherScriptsAndAMissingPkexec) {
+    environment.set("QUILLSTONE_PKEXEC", (fixtures / "fake-pkexec").string());
+    auto other = ProgramRun::of(helpers / "osascript", {"-e", "display dialog \"hello\""});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_NE(other.errors.find("only -e 'do shell script"), std::string::npos);
+
+    environment.set("QUILLSTONE_PKEXEC", (folder / "no-pkexec").string());
+    auto missing = ProgramRun::of(helpers / "osascript", {"-e", administratorScript("true")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.errors.find("pkexec is not installed"), std::string::npos);
+}
+
+TEST_F(StandInProgramsTest, TheAdministratorScriptReportsTheCommandsOwnFailure) {
+    environment.set("QUILLSTONE_PKEXEC", (fixtures / "fake-pkexec").string());
+    HelperAdministratorScript script(helpers / "osascript");
+    auto made = folder / "made by root";
+    EXPECT_NO_THROW(script.run(administratorScript("/usr/bin/touch " + shellQuoted(made.string()))));
+    EXPECT_TRUE(std::filesystem::exists(made));
+
+    try {
+        script.run(administratorScript("echo \"  it went wrong  \" >&2; exit 3"));
+        FAIL() << "a failing command was reported as success";
+    } catch (const AdministratorScriptError& error) {
+        EXPECT_STREQ(error.what(), "it went wrong");
+    }
+    try {
+        script.run(administratorScript("exit 1"));
+        FAIL() << "a failing command was reported as success";
+    } catch (const AdministratorScriptError& error) {
+        EXPECT_STREQ(error.what(), AdministratorScriptError::unknownFailureText);
+    }
+    EXPECT_THROW(script.run("tell application \"Finder\" to quit"), AdministratorScriptError);
+    EXPECT_THROW(HelperAdministratorScript(folder / "no-osascript").run(administratorScript("true")),
+                 ProcessLaunchError);
+}
+
+TEST_F(StandInProgramsTest, OpenStartsTheBundleExecutableDetached) {
+    auto bundle = folder / "Quillstone Status.app";
+    auto pidFile = folder / "status.pid";
+    writeText(bundle / "Contents/Info.plist",
+              "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleExecutable</key>"
+              "<string>quillstone-status</string></dict></plist>");
+    makeExecutable(bundle / "Contents/MacOS/quillstone-status",
+                   "#!/bin/sh\necho $$ > \"" + pidFile.string() + ".tmp\"\nmv \"" + pidFile.string() + ".tmp\" \"" +
+                       pidFile.string() + "\"\nexec sleep 600\n");
+
+    auto before = std::chrono::steady_clock::now();
+    auto run = ProgramRun::of(helpers / "open", {"-g", bundle.string()});
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s); // open does not wait for the application
+    ASSERT_EQ(run.status, 0) << run.errors;
+    for (int tries = 0; tries < 500 && !std::filesystem::exists(pidFile); ++tries) {
+        std::this_thread::sleep_for(10ms);
+    }
+    std::istringstream text(readText(pidFile));
+    pid_t pid = 0;
+    ASSERT_TRUE(text >> pid);
+    EXPECT_NE(::getsid(pid), ::getsid(0)); // out of our session: closing a terminal does not end it
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/fd/0"), "/dev/null");
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/fd/1"), "/dev/null");
+    ::kill(pid, SIGKILL);
+}
+
+TEST_F(StandInProgramsTest, OpenHandsShortcutFilesToTheSiblingAndReportsAMissingOpener) {
+    ThrowawayBundle bundle(folder.path());
+    auto shortcut = folder / "Quillstone SuperDuper Details.shortcut";
+    writeText(shortcut, "#!/bin/sh\n");
+    auto run = ProgramRun::of(bundle.helper("open"), {shortcut.string()});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(readText(bundle.calls()), "install\n" + shortcut.string() + "\n");
+
+    environment.set("PATH", (folder / "empty").string());
+    auto url = ProgramRun::of(bundle.helper("open"), {"https://example.com/setup"});
+    EXPECT_EQ(url.status, 1);
+    EXPECT_EQ(url.errors, "No application can open https://example.com/setup: xdg-open is not installed.\n");
+}

@@ -1,0 +1,72 @@
+#include "helpers/osascript/AdministratorCommand.h"
+#include "helpers/osascript/OsascriptError.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+
+namespace {
+
+// The writer's side: backslashes doubled first, then double quotes escaped.
+std::string appleScriptFor(const std::string& command) {
+    std::string escaped;
+    for (char character : command) {
+        if (character == '\\') {
+            escaped += "\\\\";
+        } else if (character == '"') {
+            escaped += "\\\"";
+        } else {
+            escaped += character;
+        }
+    }
+    return "do shell script \"" + escaped + "\" with administrator privileges";
+}
+
+std::string refusal(const std::string& source) {
+    try {
+        AdministratorCommand::fromAppleScript(source);
+    } catch (const OsascriptError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(AdministratorCommand, UnescapesExactlyOnce) {
+    for (const std::string& command : {
+             std::string("/usr/sbin/chown root:wheel '/Users/a/It'\\''s/BackupMonitor.sh' && /bin/chmod 755 "
+                         "'/Users/a/It'\\''s/BackupMonitor.sh'"),
+             std::string("/bin/mkdir -p '/a \"quoted\" folder'"),
+             std::string("echo '\\\\server\\share' \"\\\\\""),
+             std::string("echo '\\n stays a backslash and n'"),
+             std::string(""),
+         }) {
+        EXPECT_EQ(AdministratorCommand::fromAppleScript(appleScriptFor(command)), command);
+    }
+    EXPECT_EQ(AdministratorCommand::fromAppleScript("do shell script \"a\\nb\\tc\" with administrator privileges"),
+              "a\nb\tc");
+}
+
+TEST(AdministratorCommand, RefusesEveryOtherScript) {
+    EXPECT_EQ(refusal("display dialog \"hi\""), OsascriptError::usageText);
+    EXPECT_EQ(refusal("do shell script \"ls\""), OsascriptError::usageText);
+    EXPECT_EQ(refusal("do shell script \"ls\" with administrator privileges and more"), OsascriptError::usageText);
+    EXPECT_EQ(refusal("do shell script \"a\" & \"b\" with administrator privileges"), OsascriptError::usageText);
+    EXPECT_EQ(refusal("do shell script \"ls with administrator privileges"), OsascriptError::unterminatedText);
+    EXPECT_EQ(refusal("do shell script \"ls\\"), OsascriptError::unterminatedText);
+    EXPECT_EQ(refusal("do shell script \"\\q\" with administrator privileges"),
+              std::string(OsascriptError::unsupportedEscapePrefix) + "q");
+}
+
+TEST(AdministratorCommand, RunsTheCommandThroughPkexecAndAShell) {
+    auto source = appleScriptFor("/bin/chmod 755 'x y'");
+    EXPECT_EQ(AdministratorCommand::invocation({"-e", source}, std::string("/usr/bin/pkexec")),
+              (std::vector<std::string>{"/usr/bin/pkexec", "/bin/sh", "-c", "/bin/chmod 755 'x y'"}));
+    EXPECT_THROW(AdministratorCommand::invocation({"-e", source}, std::nullopt), OsascriptError);
+    EXPECT_THROW(AdministratorCommand::invocation({source}, std::string("/usr/bin/pkexec")), OsascriptError);
+    EXPECT_THROW(AdministratorCommand::invocation({"-e", source, "-e", source}, std::string("/usr/bin/pkexec")),
+                 OsascriptError);
+    EXPECT_THROW(AdministratorCommand::invocation({"-l", "JavaScript", "-e", source}, std::string("/p")),
+                 OsascriptError);
+}

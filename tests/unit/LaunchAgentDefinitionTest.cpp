@@ -1,0 +1,118 @@
+#include "helpers/launchctl/LaunchAgentDefinition.h"
+#include "helpers/launchctl/LaunchctlError.h"
+
+#include <gtest/gtest.h>
+#include <plist/plist.h>
+
+#include <cstdlib>
+
+using namespace quillstone;
+
+namespace {
+
+const char* const monitorPlist = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+	<key>EnvironmentVariables</key>
+	<dict>
+		<key>HOME</key><string>/home/ann</string>
+		<key>LOGNAME</key><string>ann</string>
+		<key>PATH</key><string>/usr/bin:/bin:/usr/sbin:/sbin</string>
+		<key>USER</key><string>ann</string>
+	</dict>
+	<key>KeepAlive</key><true/>
+	<key>Label</key><string>com.quillstone.monitor</string>
+	<key>LimitLoadToSessionType</key><string>Aqua</string>
+	<key>ProcessType</key><string>Background</string>
+	<key>ProgramArguments</key>
+	<array>
+		<string>/Applications/Quillstone.app/Contents/MacOS/quillstone-setup</string>
+		<string>--quillstone-sd4-monitor</string>
+	</array>
+	<key>RunAtLoad</key><true/>
+</dict>
+</plist>
+)";
+
+std::string plistWith(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>" + body + "</dict></plist>";
+}
+
+int bootstrapStatus(const std::string& bytes) {
+    try {
+        LaunchAgentDefinition::fromPropertyList(bytes);
+    } catch (const LaunchctlError& error) {
+        return error.status();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(LaunchAgentDefinition, ReadsTheMonitorAgentAsXmlAndAsBinary) {
+    auto definition = LaunchAgentDefinition::fromPropertyList(monitorPlist);
+    EXPECT_EQ(definition.label, "com.quillstone.monitor");
+    EXPECT_EQ(definition.programArguments,
+              (std::vector<std::string>{"/Applications/Quillstone.app/Contents/MacOS/quillstone-setup",
+                                        "--quillstone-sd4-monitor"}));
+    EXPECT_TRUE(definition.runAtLoad);
+    EXPECT_EQ(definition.keepAlive, LaunchAgentDefinition::KeepAlive::always);
+    EXPECT_EQ(definition.environment.at("PATH"), "/usr/bin:/bin:/usr/sbin:/sbin");
+    EXPECT_EQ(definition.environment.at("LOGNAME"), "ann");
+    EXPECT_FALSE(definition.standardOutputPath);
+
+    plist_t node = nullptr;
+    std::string xml = monitorPlist;
+    plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &node);
+    char* binary = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(node, &binary, &length);
+    std::string bytes(binary, length);
+    std::free(binary);
+    plist_free(node);
+    auto fromBinary = LaunchAgentDefinition::fromPropertyList(bytes);
+    EXPECT_EQ(fromBinary.programArguments, definition.programArguments);
+    EXPECT_EQ(fromBinary.environment, definition.environment);
+}
+
+TEST(LaunchAgentDefinition, ReadsOptionalKeysLaunchdKnows) {
+    auto definition = LaunchAgentDefinition::fromPropertyList(plistWith(
+        "<key>Label</key><string>a.b</string><key>Program</key><string>/bin/prog</string>"
+        "<key>ProgramArguments</key><array><string>prog</string><string>-x</string></array>"
+        "<key>KeepAlive</key><dict><key>SuccessfulExit</key><false/></dict>"
+        "<key>ThrottleInterval</key><integer>3</integer><key>ExitTimeOut</key><integer>1</integer>"
+        "<key>StandardOutPath</key><string>/tmp/out.log</string><key>WorkingDirectory</key><string>/tmp</string>"));
+    EXPECT_EQ(definition.programArguments, (std::vector<std::string>{"/bin/prog", "-x"}));
+    EXPECT_EQ(definition.keepAlive, LaunchAgentDefinition::KeepAlive::afterFailure);
+    EXPECT_EQ(definition.throttleInterval, std::chrono::seconds(3));
+    EXPECT_EQ(definition.exitTimeout, std::chrono::seconds(1));
+    EXPECT_EQ(definition.standardOutputPath, std::filesystem::path("/tmp/out.log"));
+    EXPECT_FALSE(definition.runAtLoad);
+}
+
+TEST(LaunchAgentDefinition, RefusesPropertyListsLaunchdWouldRefuse) {
+    const int failed = LaunchctlError::ioStatus;
+    EXPECT_EQ(bootstrapStatus("not a plist"), failed);
+    EXPECT_EQ(bootstrapStatus(""), failed);
+    EXPECT_EQ(bootstrapStatus("<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>"), failed);
+    const std::string arguments = "<key>ProgramArguments</key><array><string>/bin/true</string></array>";
+    EXPECT_EQ(bootstrapStatus(plistWith(arguments)), failed); // no label
+    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>../x</string>" + arguments)), failed);
+    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string>")), failed); // nothing to run
+    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string><key>ProgramArguments</key>"
+                                        "<array><integer>1</integer></array>")),
+              failed);
+    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string>" + arguments +
+                                        "<key>RunAtLoad</key><string>yes</string>")),
+              failed);
+    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string>" + arguments +
+                                        "<key>EnvironmentVariables</key><dict><key>A</key><integer>1</integer>"
+                                        "</dict>")),
+              failed);
+    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string>" + arguments +
+                                        "<key>EnvironmentVariables</key><dict><key>A=B</key><string>1</string>"
+                                        "</dict>")),
+              failed);
+    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string>" + arguments)), 0);
+}
