@@ -12,7 +12,8 @@ class ReopenDBusService : public QDBusVirtualObject {
 public:
     static constexpr const char* serviceName = "com.quillstone.Quillstone-Setup";
     static constexpr const char* objectPath = "/";
-    static constexpr const char* interfaceName = "com.quillstone.Quillstone-Setup";
+    // Bus names may carry a hyphen, interface names may not.
+    static constexpr const char* interfaceName = "com.quillstone.QuillstoneSetup";
     static constexpr const char* methodName = "Reopen";
 
     explicit ReopenDBusService(std::function<bool()> reopen);
