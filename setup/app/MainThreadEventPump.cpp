@@ -8,13 +8,14 @@
 namespace quillstone {
 
 void pumpMainThreadEvents(std::chrono::milliseconds duration) {
-    if (QCoreApplication::instance() == nullptr) {
-        std::this_thread::sleep_for(duration);
-        return;
+    const auto deadline = std::chrono::steady_clock::now() + duration;
+    if (QCoreApplication::instance() != nullptr) {
+        QEventLoop loop;
+        QTimer::singleShot(duration, &loop, &QEventLoop::quit);
+        loop.exec();
     }
-    QEventLoop loop;
-    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
-    loop.exec();
+    // Once the application is quitting, nested loops return at once; never spin.
+    std::this_thread::sleep_until(deadline);
 }
 
 } // namespace quillstone

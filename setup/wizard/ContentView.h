@@ -15,6 +15,8 @@ public:
 
     explicit ContentView(QuillstoneConfigurationStore& configurationStore, QWidget* parent = nullptr);
 
+    QuillstoneConfigurationStore& configurationStore() const { return configurationStore_; }
+
 private:
     QuillstoneConfigurationStore& configurationStore_;
 };

@@ -1,4 +1,5 @@
 #include "setup/app/LaunchMode.h"
+#include "setup/app/MainThreadEventPump.h"
 #include "setup/app/Quillstone_SetupApp.h"
 #include "support/FakeRunningApplications.h"
 #include "support/TemporaryFolder.h"
@@ -92,4 +93,21 @@ TEST_F(SetupAppTest, TheMonitorSurvivesItsLastWindowClosing) {
     stray.show();
     EXPECT_FALSE(closingAllWindowsQuits());
     EXPECT_EQ(monitorEvents, (std::vector<std::string>{"start", "stop"})) << "quitting still stops the monitor";
+}
+
+TEST_F(SetupAppTest, AMainThreadCommandKeepsEventsFlowingWithoutSpinning) {
+    registry.setMainThreadEventPump(pumpMainThreadEvents);
+    int timerTicks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++timerTicks; });
+    timer.start(10);
+    ChildProcess command("/bin/sleep", {"0.3"});
+    registry.runCapturingOutput(command);
+    EXPECT_GE(timerTicks, 10) << "the event loop must turn while a command runs on the main thread";
+
+    // After quit, nested loops return at once; each step must still take its time.
+    QCoreApplication::quit();
+    auto start = std::chrono::steady_clock::now();
+    pumpMainThreadEvents(std::chrono::milliseconds(20));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
 }
