@@ -6,6 +6,7 @@
 #include <csignal>
 #include <map>
 #include <optional>
+#include <sys/stat.h>
 
 namespace quillstone {
 
@@ -48,7 +49,8 @@ bool sendSignal(const RunningApplication& application, int signal) {
 
 } // namespace
 
-ProcRunningApplications::ProcRunningApplications(fs::path procRoot) : procRoot_(std::move(procRoot)) {}
+ProcRunningApplications::ProcRunningApplications(uid_t user, fs::path procRoot)
+    : user_(user), procRoot_(std::move(procRoot)) {}
 
 ProcRunningApplications& ProcRunningApplications::shared() {
     static ProcRunningApplications applications;
@@ -61,7 +63,8 @@ std::vector<RunningApplication> ProcRunningApplications::withBundleIdentifier(co
     std::error_code error;
     for (fs::directory_iterator entry(procRoot_, error), end; !error && entry != end; entry.increment(error)) {
         auto processIdentifier = processIdentifierFromName(entry->path().filename().string());
-        if (!processIdentifier) {
+        struct stat owner {};
+        if (!processIdentifier || ::stat(entry->path().c_str(), &owner) != 0 || owner.st_uid != user_) {
             continue;
         }
         auto bundle = Bundle::containingExecutable(executableOf(entry->path()));

@@ -3,15 +3,19 @@
 #include "platform/RunningApplications.h"
 
 #include <filesystem>
+#include <sys/types.h>
+#include <unistd.h>
 
 namespace quillstone {
 
-// Running applications found by scanning /proc: a process belongs to the bundle
-// whose Contents/MacOS holds its executable. There is no window server to ask,
-// so activation has nothing to do and succeeds.
+// Running applications of one user found by scanning /proc: a process belongs
+// to the bundle whose Contents/MacOS holds its executable. There is no window
+// server to ask, so activation has nothing to do and succeeds.
 class ProcRunningApplications : public RunningApplications {
 public:
-    explicit ProcRunningApplications(std::filesystem::path procRoot = "/proc");
+    // Only processes of this user count, as in a desktop session: even as root,
+    // another user's copy of an application is not ours to end.
+    explicit ProcRunningApplications(uid_t user = ::getuid(), std::filesystem::path procRoot = "/proc");
 
     static ProcRunningApplications& shared();
 
@@ -21,6 +25,7 @@ public:
     bool forceTerminate(const RunningApplication& application) override;
 
 private:
+    uid_t user_;
     std::filesystem::path procRoot_;
 };
 

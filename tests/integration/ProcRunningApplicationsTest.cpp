@@ -50,6 +50,8 @@ TEST(ProcRunningApplicationsTest, FindsAndEndsTheProcessesOfABundle) {
     }
     EXPECT_TRUE(applications.withBundleIdentifier("org.example.Other").empty());
     EXPECT_TRUE(applications.withBundleIdentifier("org.example.probe").empty()) << "identifiers are exact";
+    EXPECT_TRUE(ProcRunningApplications(::getuid() + 1).withBundleIdentifier("org.example.Probe").empty())
+        << "another user's processes are not ours";
 
     EXPECT_TRUE(applications.terminate({first.processIdentifier(), "org.example.Probe", bundle}));
     first.waitUntilExit();

@@ -118,12 +118,23 @@ TEST_F(ProcessRegistryTest, LaunchFailurePassesThroughAndCleansUp) {
 }
 
 TEST_F(ProcessRegistryTest, ShutdownEndsRunningChildrenAndRefusesNewWork) {
-    auto task = shell("trap '' TERM; exec sleep 30");
+    auto task = shell("trap '' TERM; echo ready; exec sleep 30");
     auto waiting = std::async(std::launch::async, [&] { return registry.runCapturingOutput(task); });
-    while (registry.runningProcessCount() == 0) {
+    // Wait until the child ignores the terminate signal.
+    auto ready = [&] {
+        for (const auto& folder : std::filesystem::directory_iterator(temporary.path())) {
+            std::error_code ignored;
+            if (std::filesystem::file_size(folder.path() / "stdout", ignored) > 0 && !ignored) {
+                return true;
+            }
+        }
+        return false;
+    };
+    while (!ready()) {
         std::this_thread::sleep_for(5ms);
     }
     ASSERT_EQ(foldersLeft(), 1u);
+    ASSERT_EQ(registry.runningProcessCount(), 1u);
 
     auto start = Uptime::now();
     registry.terminateAll();
