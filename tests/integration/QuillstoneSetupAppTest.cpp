@@ -1,4 +1,3 @@
-#include "setup/app/LaunchMode.h"
 #include "setup/app/MainThreadEventPump.h"
 #include "setup/app/Quillstone_SetupApp.h"
 #include "support/FakeRunningApplications.h"
@@ -75,24 +74,18 @@ TEST_F(SetupAppTest, TheWizardShowsItsWindowAndEndsWhenItCloses) {
     ASSERT_NE(app.appDelegate().mainWindow(), nullptr);
     EXPECT_EQ(session.readRecord()->processIdentifier, 321);
 
+    app.window()->showMinimized();
+    ASSERT_TRUE(app.window()->isMinimized());
+    EXPECT_TRUE(app.appDelegate().applicationShouldHandleReopen(true));
+    EXPECT_FALSE(app.window()->isMinimized()) << "a reopen brings a miniaturized wizard back";
+    EXPECT_TRUE(app.window()->isVisible());
+
     EXPECT_TRUE(closingAllWindowsQuits());
     EXPECT_FALSE(std::filesystem::exists(session.fileURL())) << "termination clears the own record";
     EXPECT_EQ(app.appDelegate().mainWindow(), nullptr);
     EXPECT_TRUE(app.window()->findChildren<QWidget*>().isEmpty()) << "the wizard view is detached";
     EXPECT_THROW(registry.makeTemporaryDirectory(home / "late"), QuillstoneCancellationError);
     EXPECT_TRUE(monitorEvents.empty());
-}
-
-TEST_F(SetupAppTest, TheMonitorSurvivesItsLastWindowClosing) {
-    Quillstone_SetupApp app(environment({"quillstone-setup", monitorModeArgument}));
-    app.launch();
-    EXPECT_EQ(app.window(), nullptr) << "monitor mode shows nothing";
-    EXPECT_EQ(monitorEvents, std::vector<std::string>{"start"});
-
-    QWidget stray; // any window at all, e.g. an error alert
-    stray.show();
-    EXPECT_FALSE(closingAllWindowsQuits());
-    EXPECT_EQ(monitorEvents, (std::vector<std::string>{"start", "stop"})) << "quitting still stops the monitor";
 }
 
 TEST_F(SetupAppTest, AMainThreadCommandKeepsEventsFlowingWithoutSpinning) {
