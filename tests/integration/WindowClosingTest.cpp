@@ -128,7 +128,9 @@ private:
 
 std::unique_ptr<ChildProcess> startSetup(const TemporaryFolder& home, const std::string& display,
                                          std::vector<std::string> arguments) {
-    std::vector<std::string> variables{"-u", "WAYLAND_DISPLAY", "-u", "DBUS_SESSION_BUS_ADDRESS",
+    // A bus address that leads nowhere: never the real session's, and no X11 autolaunch of one.
+    std::vector<std::string> variables{"-u", "WAYLAND_DISPLAY",
+                                       "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (home.path() / "no-bus").string(),
                                        "QT_QPA_PLATFORM=xcb", "DISPLAY=" + display,
                                        "HOME=" + home.path().string(),
                                        "XDG_DATA_HOME=" + (home.path() / ".local/share").string(),
