@@ -1,17 +1,13 @@
-#include "setup/model/QuillstoneConfigurationStore.h"
-
-#include <QCoreApplication>
-#include <cstring>
-#include <iostream>
+#include "setup/app/MainThreadEventPump.h"
+#include "setup/app/Quillstone_SetupApp.h"
+#include "setup/app/TerminationSignals.h"
 
 int main(int argc, char** argv) {
-    bool monitorMode = false;
-    for (int index = 1; index < argc; ++index) {
-        monitorMode = monitorMode || std::strcmp(argv[index], "--quillstone-sd4-monitor") == 0;
-    }
-    QCoreApplication application(argc, argv);
-    quillstone::QuillstoneConfigurationStore store;
-    std::cout << (monitorMode ? "monitor" : "wizard") << " mode; configuration at " << store.fileURL().string()
-              << "\n";
-    return 0;
+    using namespace quillstone;
+    auto application = Quillstone_SetupApp::makeApplication(argc, argv);
+    TerminationSignals terminationSignals;
+    QuillstoneProcessRegistry::shared().setMainThreadEventPump(pumpMainThreadEvents);
+    Quillstone_SetupApp setupApp;
+    setupApp.launch();
+    return application->exec();
 }

@@ -10,6 +10,8 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace quillstone {
 
@@ -60,14 +62,17 @@ public:
     void removeTemporaryDirectory(const std::filesystem::path& directory) noexcept;
     void terminateAll();
 
-    // The main thread's wait keeps its event loop turning; set by the application.
-    void setMainThreadEventPump(EventPump pump) { mainThreadPump_ = std::move(pump); }
+    // The main thread's wait keeps its event loop turning; set by the application
+    // on its main thread, before any command runs. The calling thread becomes
+    // the one whose waits pump events.
+    void setMainThreadEventPump(EventPump pump);
 
     size_t runningProcessCount();
     size_t temporaryDirectoryCount();
 
 private:
-    void terminateProcesses(const std::vector<ChildProcess*>& tasks);
+    // Works on process ids: the children belong to the threads waiting in run().
+    static void terminateProcesses(const std::vector<pid_t>& processIdentifiers);
     void waitStep(std::chrono::milliseconds step);
 
     std::mutex lock_;
@@ -76,6 +81,7 @@ private:
     bool shuttingDown_ = false;
     std::filesystem::path temporaryDirectory_;
     EventPump mainThreadPump_;
+    std::thread::id mainThread_;
 };
 
 } // namespace quillstone

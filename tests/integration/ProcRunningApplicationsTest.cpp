@@ -1,0 +1,68 @@
+#include "platform/ChildProcess.h"
+#include "platform/ProcRunningApplications.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+
+using namespace quillstone;
+using namespace std::chrono_literals;
+using quillstone::testing::TemporaryFolder;
+using quillstone::testing::writeText;
+
+namespace {
+
+// A throwaway bundle whose executable is a copy of sleep(1).
+std::filesystem::path makeBundle(const std::filesystem::path& folder, const std::string& identifier) {
+    auto bundle = folder / "Probe.app";
+    std::filesystem::create_directories(bundle / "Contents/MacOS");
+    writeText(bundle / "Contents/Info.plist",
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+              "<key>CFBundleIdentifier</key><string>" +
+                  identifier + "</string><key>CFBundleExecutable</key><string>probe</string></dict></plist>");
+    std::filesystem::copy_file("/bin/sleep", bundle / "Contents/MacOS/probe");
+    return bundle;
+}
+
+} // namespace
+
+TEST(ProcRunningApplicationsTest, FindsAndEndsTheProcessesOfABundle) {
+    TemporaryFolder folder;
+    auto bundle = makeBundle(folder.path(), "org.example.Probe");
+    ChildProcess first(bundle / "Contents/MacOS/probe", {"30"});
+    ChildProcess second(bundle / "Contents/MacOS/probe", {"30"});
+    first.launch();
+    second.launch();
+    ChildProcess stranger("/bin/sleep", {"30"});
+    stranger.launch();
+
+    ProcRunningApplications applications;
+    auto found = applications.withBundleIdentifier("org.example.Probe");
+    ASSERT_EQ(found.size(), 2u);
+    for (const auto& application : found) {
+        EXPECT_TRUE(application.processIdentifier == first.processIdentifier() ||
+                    application.processIdentifier == second.processIdentifier());
+        EXPECT_EQ(application.bundlePath, bundle);
+        EXPECT_EQ(application.bundleIdentifier, "org.example.Probe");
+        EXPECT_TRUE(applications.activate(application));
+    }
+    EXPECT_TRUE(applications.withBundleIdentifier("org.example.Other").empty());
+    EXPECT_TRUE(applications.withBundleIdentifier("org.example.probe").empty()) << "identifiers are exact";
+    EXPECT_TRUE(ProcRunningApplications(::getuid() + 1).withBundleIdentifier("org.example.Probe").empty())
+        << "another user's processes are not ours";
+
+    EXPECT_TRUE(applications.terminate({first.processIdentifier(), "org.example.Probe", bundle}));
+    first.waitUntilExit();
+    EXPECT_EQ(first.terminationStatus(), SIGTERM);
+    EXPECT_TRUE(applications.forceTerminate({second.processIdentifier(), "org.example.Probe", bundle}));
+    second.waitUntilExit();
+    EXPECT_EQ(second.terminationStatus(), SIGKILL);
+    EXPECT_TRUE(applications.withBundleIdentifier("org.example.Probe").empty()) << "ended processes are gone";
+
+    EXPECT_FALSE(applications.terminate({0, "org.example.Probe", bundle})) << "never signal a process group";
+    EXPECT_FALSE(applications.forceTerminate({-1, "org.example.Probe", bundle}));
+    stranger.kill();
+    stranger.waitUntilExit();
+}

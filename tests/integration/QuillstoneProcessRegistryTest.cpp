@@ -1,0 +1,185 @@
+#include "setup/service/QuillstoneProcessRegistry.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <csignal>
+#include <future>
+#include <thread>
+
+using namespace quillstone;
+using namespace std::chrono_literals;
+using quillstone::testing::TemporaryFolder;
+using Uptime = std::chrono::steady_clock;
+
+namespace {
+
+class ProcessRegistryTest : public ::testing::Test {
+protected:
+    TemporaryFolder temporary;
+    QuillstoneProcessRegistry registry{temporary.path()};
+
+    static ChildProcess shell(const std::string& script) { return ChildProcess("/bin/sh", {"-c", script}); }
+
+    size_t foldersLeft() const {
+        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(temporary.path()),
+                                                 std::filesystem::directory_iterator()));
+    }
+
+    void expectNothingLeft() {
+        EXPECT_EQ(foldersLeft(), 0u);
+        EXPECT_EQ(registry.temporaryDirectoryCount(), 0u);
+        EXPECT_EQ(registry.runningProcessCount(), 0u);
+    }
+};
+
+double secondsSince(Uptime::time_point start) {
+    return std::chrono::duration<double>(Uptime::now() - start).count();
+}
+
+} // namespace
+
+TEST_F(ProcessRegistryTest, CapturesBothStreamsAndLeavesNothingBehind) {
+    auto task = shell("printf 'out put'; printf 'err\\nors' >&2; exit 3");
+    auto output = registry.runCapturingOutput(task);
+    EXPECT_EQ(output.standardOutput, "out put");
+    EXPECT_EQ(output.standardError, "err\nors");
+    EXPECT_EQ(task.terminationStatus(), 3);
+    expectNothingLeft();
+
+    auto quiet = shell("echo only errors >&2");
+    output = registry.runCapturingOutput(quiet);
+    EXPECT_EQ(output.standardOutput, "");
+    EXPECT_EQ(output.standardError, "only errors\n");
+    expectNothingLeft();
+}
+
+TEST_F(ProcessRegistryTest, UsesAFreshUpperCaseUuidFolderWhileTheCommandRuns) {
+    ChildProcess task("/bin/sh", {"-c", "ls -d \"$0\"/Quillstone-Process-* >&2", temporary.path().string()});
+    auto output = registry.runCapturingOutput(task);
+    std::string name = std::filesystem::path(output.standardError.substr(0, output.standardError.size() - 1))
+                           .filename()
+                           .string();
+    ASSERT_EQ(name.size(), std::string("Quillstone-Process-").size() + 36) << name;
+    for (char character : name.substr(19)) {
+        EXPECT_TRUE(character == '-' || std::isdigit(static_cast<unsigned char>(character)) ||
+                    (character >= 'A' && character <= 'F'))
+            << name;
+    }
+    expectNothingLeft();
+}
+
+TEST_F(ProcessRegistryTest, AChattyChildNeverStallsOnAFullBuffer) {
+    auto task = shell("head -c 4000000 /dev/zero; head -c 3000000 /dev/zero >&2");
+    auto start = Uptime::now();
+    auto output = registry.runCapturingOutput(task, 20s);
+    EXPECT_EQ(output.standardOutput.size(), 4000000u);
+    EXPECT_EQ(output.standardError.size(), 3000000u);
+    EXPECT_LT(secondsSince(start), 5.0);
+    expectNothingLeft();
+}
+
+TEST_F(ProcessRegistryTest, TimeOutTerminatesTheChild) {
+    auto task = shell("exec sleep 30");
+    auto start = Uptime::now();
+    try {
+        registry.runCapturingOutput(task, 300ms);
+        FAIL() << "a command past its time-out must fail";
+    } catch (const QuillstoneProcessError& error) {
+        EXPECT_EQ(error.code(), QuillstoneProcessError::Code::timedOut);
+        EXPECT_STREQ(error.what(), "The Quillstone setup command timed out.");
+    }
+    double elapsed = secondsSince(start);
+    EXPECT_GE(elapsed, 0.3);
+    EXPECT_LT(elapsed, 0.75) << "a child that obeys the terminate signal needs no grace period";
+    EXPECT_FALSE(task.isRunning());
+    EXPECT_EQ(task.terminationReason(), ChildProcess::TerminationReason::uncaughtSignal);
+    EXPECT_EQ(task.terminationStatus(), SIGTERM);
+    expectNothingLeft();
+}
+
+TEST_F(ProcessRegistryTest, AChildIgnoringTerminateIsKilledAfterTheGracePeriod) {
+    auto task = shell("trap '' TERM; exec sleep 30");
+    auto start = Uptime::now();
+    EXPECT_THROW(registry.runCapturingOutput(task, 200ms), QuillstoneProcessError);
+    double elapsed = secondsSince(start);
+    EXPECT_GE(elapsed, 0.2 + 0.5);
+    EXPECT_LT(elapsed, 0.2 + 0.5 + 0.5);
+    EXPECT_EQ(task.terminationReason(), ChildProcess::TerminationReason::uncaughtSignal);
+    EXPECT_EQ(task.terminationStatus(), SIGKILL);
+    expectNothingLeft();
+}
+
+TEST_F(ProcessRegistryTest, LaunchFailurePassesThroughAndCleansUp) {
+    ChildProcess task(temporary.path() / "no-such-tool", {});
+    EXPECT_THROW(registry.runCapturingOutput(task), ProcessLaunchError);
+    expectNothingLeft();
+}
+
+TEST_F(ProcessRegistryTest, ShutdownEndsRunningChildrenAndRefusesNewWork) {
+    auto task = shell("trap '' TERM; echo ready; exec sleep 30");
+    auto waiting = std::async(std::launch::async, [&] { return registry.runCapturingOutput(task); });
+    // Wait until the child ignores the terminate signal.
+    auto ready = [&] {
+        for (const auto& folder : std::filesystem::directory_iterator(temporary.path())) {
+            std::error_code ignored;
+            if (std::filesystem::file_size(folder.path() / "stdout", ignored) > 0 && !ignored) {
+                return true;
+            }
+        }
+        return false;
+    };
+    while (!ready()) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(foldersLeft(), 1u);
+    ASSERT_EQ(registry.runningProcessCount(), 1u);
+
+    auto start = Uptime::now();
+    registry.terminateAll();
+    EXPECT_LT(secondsSince(start), 1.0);
+    EXPECT_EQ(foldersLeft(), 0u) << "temporary folders go with the shutdown";
+    EXPECT_THROW(waiting.get(), QuillstoneCancellationError);
+    EXPECT_EQ(task.terminationStatus(), SIGKILL);
+    expectNothingLeft();
+
+    start = Uptime::now();
+    registry.terminateAll();
+    EXPECT_LT(secondsSince(start), 0.05) << "a second shutdown does nothing";
+
+    auto late = shell("exit 0");
+    EXPECT_THROW(registry.runCapturingOutput(late), QuillstoneCancellationError);
+    EXPECT_FALSE(late.hasLaunched());
+    EXPECT_THROW(registry.makeTemporaryDirectory(temporary / "refused"), QuillstoneCancellationError);
+    expectNothingLeft();
+}
+
+TEST_F(ProcessRegistryTest, WaitingOnTheMainThreadKeepsItsEventsFlowing) {
+    int pumped = 0;
+    registry.setMainThreadEventPump([&](std::chrono::milliseconds step) {
+        EXPECT_EQ(step, 20ms);
+        ++pumped;
+        std::this_thread::sleep_for(step);
+    });
+    auto task = shell("sleep 0.2");
+    registry.runCapturingOutput(task);
+    EXPECT_GE(pumped, 5);
+
+    int before = pumped;
+    std::thread([&] {
+        auto other = shell("sleep 0.1");
+        registry.runCapturingOutput(other);
+    }).join();
+    EXPECT_EQ(pumped, before) << "other threads sleep instead of pumping the main thread's events";
+}
+
+TEST(ProcessRegistrySharedTest, TheSharedInstanceCanBeReplaced) {
+    QuillstoneProcessRegistry& original = QuillstoneProcessRegistry::shared();
+    EXPECT_EQ(&original, &QuillstoneProcessRegistry::shared());
+    QuillstoneProcessRegistry standIn{std::filesystem::temp_directory_path()};
+    QuillstoneProcessRegistry::replaceShared(&standIn);
+    EXPECT_EQ(&QuillstoneProcessRegistry::shared(), &standIn);
+    QuillstoneProcessRegistry::replaceShared(nullptr);
+    EXPECT_EQ(&QuillstoneProcessRegistry::shared(), &original);
+}
