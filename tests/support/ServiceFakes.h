@@ -21,9 +21,9 @@ namespace quillstone::testing {
 // collaborators can be checked.
 using Journal = std::vector<std::string>;
 
-class FakeRunningApplications : public RunningApplications {
+class JournalingRunningApplications : public RunningApplications {
 public:
-    explicit FakeRunningApplications(Journal& journal) : journal_(journal) {}
+    explicit JournalingRunningApplications(Journal& journal) : journal_(journal) {}
 
     std::vector<RunningApplication> apps;
     bool killedAppsLinger = false;

@@ -21,7 +21,7 @@ protected:
     TemporaryFolder root;
     Journal journal;
     FakeLoginItems loginItems{journal};
-    FakeRunningApplications running{journal};
+    JournalingRunningApplications running{journal};
     RecordingCommandRunner runner{journal};
     ManualSleeper sleeper;
     PosixFileManager files{UserDomain::rootedAt(root / "home")};

@@ -16,7 +16,7 @@ class XdgAutostartTest : public ::testing::Test {
 protected:
     TemporaryFolder root;
     Journal journal;
-    FakeRunningApplications running{journal};
+    JournalingRunningApplications running{journal};
     PosixFileManager files{UserDomain::rootedAt(root / "home")};
     std::vector<std::filesystem::path> launched;
     std::filesystem::path mainBundle = root / "My Apps/Quillstone.app";
