@@ -1,28 +1,83 @@
 #!/usr/bin/env bash
-# The main job: builds the bundle and shows Quillstone working on this machine,
-# in a throwaway home so nothing of the real user is touched.
+# The main job: builds the bundle and runs the SD4 monitor end to end on this
+# machine — a private session bus, a throwaway home with an SD4 configuration,
+# the monitor process from the bundle, the Linux details Shortcut, and several
+# simulated SuperDuper! 4 runs — then prints backup_status.json and the log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-dependencies.sh
-cmake --preset default >/dev/null
-cmake --build --preset default
+if [ -z "${QUILLSTONE_DEMO_ON_BUS:-}" ]; then
+  bash scripts/install-dependencies.sh
+  cmake --preset default >/dev/null
+  cmake --build --preset default
+  # Everything below runs on a session bus of its own.
+  exec env QUILLSTONE_DEMO_ON_BUS=1 dbus-run-session -- bash "$0" "$@"
+fi
 
-build=build/default
+build=$PWD/build/default
+app=$build/Quillstone.app
+standin=$build/tools/superduper4/superduper4-standin
 home=$(mktemp -d /tmp/quillstone-demo-XXXXXX)
-export HOME="$home" XDG_DATA_HOME="$home/.local/share"
+export HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" \
+       XDG_RUNTIME_DIR="$home/run" TMPDIR="$home/tmp" LANG=C.UTF-8
+mkdir -p "$TMPDIR" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+log="$XDG_DATA_HOME/Quillstone/sd4-monitor.log"
+status="$home/Dropbox/Quillstone/backup_status.json"
 
-echo "== Bundle tree"
-(cd "$build" && find Quillstone.app -type f | sort)
+monitor_pid=""
+cleanup() { [ -n "$monitor_pid" ] && kill "$monitor_pid" 2>/dev/null; wait 2>/dev/null || true; }
+trap cleanup EXIT
+
+wait_for_line() { # message count
+  for _ in $(seq 1 300); do
+    count=$(grep -cF " | $1" "$log" 2>/dev/null) || count=0
+    [ "$count" -ge "${2:-1}" ] && return 0
+    sleep 0.05
+  done
+  echo "timed out waiting for: $1" >&2
+  return 1
+}
+
+echo "== Home for this run: $home"
 echo
-echo "== Info.plist"
-cat "$build/Quillstone.app/Contents/Info.plist"
+echo "== Install the details Shortcut (open hands .shortcut files to the shortcuts tool)"
+"$app/Contents/Helpers/open" "$app/Contents/Resources/Quillstone SuperDuper Details.shortcut"
+"$app/Contents/Helpers/shortcuts" list
 echo
 echo "== Configure SD4 monitoring into $home/Dropbox/Quillstone"
 "$build/tools/quillstone-config" sd4 "$home/Dropbox/Quillstone"
 echo
-echo "== configuration.json"
-cat "$XDG_DATA_HOME/Quillstone/configuration.json"; echo
+echo "== Start the monitor: quillstone-setup --quillstone-sd4-monitor"
+"$app/Contents/MacOS/quillstone-setup" --quillstone-sd4-monitor &
+monitor_pid=$!
+wait_for_line "distributed notification observer registered"
+
+# The destination is the volume that holds this home, so its free space shows.
+volume=$(df --output=target "$home" | tail -n 1)
+destination=$([ "$volume" = / ] && echo / || basename "$volume")
+
+echo "== SuperDuper! 4 finishes four copies"
+"$standin" --job-id 1F6C2A52-NIGHTLY --run-id RUN-1 --job-name "Nightly Clone" --outcome succeeded \
+  --destination "$destination" --items-copied "1,234 items" --bytes-copied "12.5 GB" \
+  --started-at "Today 02:00" --ended-at "Today 02:14" --bootable "Bootable" \
+  --summary "Copied 1,234 items in 14 minutes."
+wait_for_line "status written for: RUN-1"
+"$standin" --job-id 9B3E11D0-OFFSITE --run-id RUN-2 --job-name "offsite archive" --outcome wrong_drive \
+  --destination "Offsite" --summary "The destination was not the expected drive."
+wait_for_line "status written for: RUN-2"
+echo "(a malformed notification: is_catchup left out)"
+"$standin" --job-id 1F6C2A52-NIGHTLY --run-id RUN-X --omit is_catchup
+wait_for_line "notification payload rejected"
+"$standin" --job-id 1F6C2A52-NIGHTLY --run-id RUN-3 --job-name "Nightly Clone" --outcome succeeded \
+  --destination "$destination" --items-copied "56 items" --summary "Smart Update copied 56 items."
+wait_for_line "status written for: RUN-3"
+echo "(the same run posted again is recognised)"
+"$standin" --raw --job-id 1F6C2A52-NIGHTLY --run-id RUN-3 >/dev/null
+wait_for_line "run already processed: RUN-3"
 echo
-echo "== backup_status.json"
-cat "$home/Dropbox/Quillstone/backup_status.json"
+echo "== backup_status.json ($(stat -c %a "$status"))"
+cat "$status"; echo
+echo
+echo "== sd4-monitor.log"
+cat "$log"
