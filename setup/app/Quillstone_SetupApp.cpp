@@ -1,27 +1,22 @@
 #include "setup/app/Quillstone_SetupApp.h"
 
-#include "setup/app/QtSetupWindow.h"
-#include "setup/app/SetupWindowRegistration.h"
-#include "setup/wizard/ContentView.h"
-
-#include <QApplication>
-#include <QGridLayout>
 
 namespace quillstone {
 
-std::unique_ptr<QCoreApplication> Quillstone_SetupApp::makeApplication(int& argc, char** argv) {
-    if (isMonitorMode(processArguments())) {
+std::unique_ptr<QCoreApplication> Quillstone_SetupApp::makeApplication(int& argc, char** argv, WizardScene* scene) {
+    if (scene == nullptr || isMonitorMode(processArguments())) {
         return std::make_unique<QCoreApplication>(argc, argv);
     }
-    return std::make_unique<QApplication>(argc, argv);
+    return scene->makeApplication(argc, argv);
 }
 
 Quillstone_SetupApp::Quillstone_SetupApp() : Quillstone_SetupApp(Environment{}) {}
 
 Quillstone_SetupApp::Quillstone_SetupApp(Environment environment)
-    : _appDelegate(QuillstoneAppDelegate::Collaborators{
+    : scene_(std::move(environment.scene)),
+      _appDelegate(QuillstoneAppDelegate::Collaborators{
           .arguments = std::move(environment.arguments),
-          .application = applicationControl_,
+          .application = scene_ ? scene_->applicationControl() : static_cast<ApplicationControl&>(consoleControl_),
           .session = environment.session,
           .registry = environment.registry,
           .launcher = launcher_,
@@ -39,15 +34,6 @@ void Quillstone_SetupApp::launch() {
     QCoreApplication* application = QCoreApplication::instance();
     _appDelegate.applicationWillFinishLaunching();
 
-    if (auto* gui = qobject_cast<QGuiApplication*>(application)) {
-        // Asked at the moment it happens, not fixed at start.
-        gui->setQuitOnLastWindowClosed(false);
-        connections_.push_back(QObject::connect(gui, &QGuiApplication::lastWindowClosed, [this] {
-            if (_appDelegate.applicationShouldTerminateAfterLastWindowClosed()) {
-                QCoreApplication::quit();
-            }
-        }));
-    }
     connections_.push_back(QObject::connect(application, &QCoreApplication::aboutToQuit,
                                             [this] { _appDelegate.applicationWillTerminate(); }));
 
@@ -57,25 +43,9 @@ void Quillstone_SetupApp::launch() {
         reopenService_ = std::make_unique<ReopenDBusService>(
             [this] { return _appDelegate.applicationShouldHandleReopen(false); });
         reopenService_->registerOnSessionBus();
-    } else if (qobject_cast<QApplication*>(application) != nullptr) {
-        buildWizardWindow();
+    } else if (scene_) {
+        scene_->present(_appDelegate, configurationStore_);
     }
-}
-
-void Quillstone_SetupApp::buildWizardWindow() {
-    window_ = std::make_unique<QWidget>();
-    window_->setWindowTitle(QString::fromUtf8(windowTitle));
-    window_->resize(defaultWidth, defaultHeight);
-    auto* layout = new QGridLayout(window_.get());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new ContentView(configurationStore_, window_.get()), 0, 0);
-
-    SetupWindowRegistration registration([this](QWidget* window) {
-        _appDelegate.registerMainWindow(std::make_shared<QtSetupWindow>(window));
-    });
-    auto* registrationView = registration.makeView(window_.get());
-    layout->addWidget(registrationView, 0, 0, Qt::AlignCenter);
-    registrationView->lower();
 }
 
 } // namespace quillstone

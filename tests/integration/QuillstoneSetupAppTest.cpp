@@ -1,5 +1,6 @@
 #include "setup/app/MainThreadEventPump.h"
 #include "setup/app/Quillstone_SetupApp.h"
+#include "setup/app/gui/WidgetWizardScene.h"
 #include "support/FakeRunningApplications.h"
 #include "support/TemporaryFolder.h"
 
@@ -36,13 +37,15 @@ protected:
     QuillstoneSetupSession session{files, runningApplications, [](pid_t) { return false; }, 321};
     QuillstoneProcessRegistry registry{home.path()};
     std::vector<std::string> monitorEvents;
+    std::shared_ptr<WidgetWizardScene> scene = std::make_shared<WidgetWizardScene>();
 
     Quillstone_SetupApp::Environment environment(std::vector<std::string> arguments) {
         return {.arguments = [arguments] { return arguments; },
                 .monitor = {[this] { monitorEvents.push_back("start"); }, [this] { monitorEvents.push_back("stop"); }},
                 .session = session,
                 .registry = registry,
-                .clock = SystemClock::shared()};
+                .clock = SystemClock::shared(),
+                .scene = scene};
     }
 
     // Closes every window shortly after start; true when that ended the event loop.
@@ -67,23 +70,23 @@ QApplication* SetupAppTest::application = nullptr;
 TEST_F(SetupAppTest, TheWizardShowsItsWindowAndEndsWhenItCloses) {
     Quillstone_SetupApp app(environment({"quillstone-setup"}));
     app.launch();
-    ASSERT_NE(app.window(), nullptr);
-    EXPECT_TRUE(app.window()->isVisible()) << "the registration hook must show the window";
-    EXPECT_EQ(app.window()->size(), QSize(940, 720));
-    EXPECT_EQ(app.window()->windowTitle(), QString("Quillstone"));
+    ASSERT_NE(scene->window(), nullptr);
+    EXPECT_TRUE(scene->window()->isVisible()) << "the registration hook must show the window";
+    EXPECT_EQ(scene->window()->size(), QSize(940, 720));
+    EXPECT_EQ(scene->window()->windowTitle(), QString("Quillstone"));
     ASSERT_NE(app.appDelegate().mainWindow(), nullptr);
     EXPECT_EQ(session.readRecord()->processIdentifier, 321);
 
-    app.window()->showMinimized();
-    ASSERT_TRUE(app.window()->isMinimized());
+    scene->window()->showMinimized();
+    ASSERT_TRUE(scene->window()->isMinimized());
     EXPECT_TRUE(app.appDelegate().applicationShouldHandleReopen(true));
-    EXPECT_FALSE(app.window()->isMinimized()) << "a reopen brings a miniaturized wizard back";
-    EXPECT_TRUE(app.window()->isVisible());
+    EXPECT_FALSE(scene->window()->isMinimized()) << "a reopen brings a miniaturized wizard back";
+    EXPECT_TRUE(scene->window()->isVisible());
 
     EXPECT_TRUE(closingAllWindowsQuits());
     EXPECT_FALSE(std::filesystem::exists(session.fileURL())) << "termination clears the own record";
     EXPECT_EQ(app.appDelegate().mainWindow(), nullptr);
-    EXPECT_TRUE(app.window()->findChildren<QWidget*>().isEmpty()) << "the wizard view is detached";
+    EXPECT_TRUE(scene->window()->findChildren<QWidget*>().isEmpty()) << "the wizard view is detached";
     EXPECT_THROW(registry.makeTemporaryDirectory(home / "late"), QuillstoneCancellationError);
     EXPECT_TRUE(monitorEvents.empty());
 }

@@ -1,4 +1,4 @@
-#include "setup/app/QtApplicationControl.h"
+#include "setup/app/gui/QtApplicationControl.h"
 
 #include <QApplication>
 #include <QMessageBox>

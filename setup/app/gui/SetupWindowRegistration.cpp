@@ -1,4 +1,4 @@
-#include "setup/app/SetupWindowRegistration.h"
+#include "setup/app/gui/SetupWindowRegistration.h"
 
 #include <QEvent>
 

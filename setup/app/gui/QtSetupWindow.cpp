@@ -1,4 +1,4 @@
-#include "setup/app/QtSetupWindow.h"
+#include "setup/app/gui/QtSetupWindow.h"
 
 namespace quillstone {
 
