@@ -3,6 +3,7 @@
 #include "platform/ChildProcess.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +35,20 @@ void closeQuietly(int descriptor) {
         ::dup2(null, STDIN_FILENO);
         ::dup2(null, STDOUT_FILENO);
         ::dup2(null, STDERR_FILENO);
+        if (null > STDERR_FILENO) {
+            ::close(null);
+        }
+    }
+    (void)!::chdir("/");
+    // The program starts as from a fresh login: nothing blocked or ignored
+    // (a caller under nohup would otherwise pass SIGHUP's disposition on).
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int signal = 1; signal < NSIG; ++signal) {
+        if (signal != SIGKILL && signal != SIGSTOP) {
+            ::signal(signal, SIG_DFL);
+        }
     }
     ::execv(path, argv);
     int error = errno;

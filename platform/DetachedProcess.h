@@ -7,7 +7,8 @@
 namespace quillstone {
 
 // Starts a program that outlives its starter: a new session, standard streams
-// on the null device, reparented away from us so nobody has to reap it.
+// on the null device, working folder "/", default signal handling, reparented
+// away from us so nobody has to reap it.
 // Throws ProcessLaunchError when the program could not be executed.
 void launchDetached(const std::filesystem::path& executable, const std::vector<std::string>& arguments);
 

@@ -11,7 +11,7 @@ namespace quillstone {
 class DetachedLauncher {
 public:
     virtual ~DetachedLauncher() = default;
-    // Throws std::system_error when the program could not be started.
+    // Throws ProcessLaunchError when the program could not be started.
     virtual void launch(const std::filesystem::path& executable, const std::vector<std::string>& arguments);
 };
 

@@ -1,5 +1,7 @@
 #include "setup/service/QuillstoneApplicationPaths.h"
 
+#include "platform/StandardizedPath.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -8,14 +10,7 @@ namespace quillstone {
 
 namespace fs = std::filesystem;
 
-fs::path QuillstoneApplicationPaths::standardized(const fs::path& path) {
-    fs::path normal = path.lexically_normal();
-    std::string text = normal.string();
-    while (text.size() > 1 && text.back() == '/') {
-        text.pop_back();
-    }
-    return text;
-}
+fs::path QuillstoneApplicationPaths::standardized(const fs::path& path) { return standardizedPath(path); }
 
 bool QuillstoneApplicationPaths::hasApplicationExtension(const fs::path& path) {
     std::string extension = path.extension().string();

@@ -5,6 +5,7 @@
 #include "setup/model/QuillstoneConfigurationStore.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TemporaryFolder.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -23,6 +24,7 @@ using namespace std::chrono_literals;
 using quillstone::testing::PrivateSessionBus;
 using quillstone::testing::readText;
 using quillstone::testing::TemporaryFolder;
+using quillstone::testing::waitFor;
 using quillstone::testing::writeText;
 
 namespace fs = std::filesystem;
@@ -31,17 +33,6 @@ namespace {
 
 const fs::path builtBundle = QUILLSTONE_APP_DIR;
 const fs::path fixtures = fs::path(QUILLSTONE_SOURCE_DIR) / "tests/fixtures";
-
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 15s) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return condition();
-}
 
 struct Payload {
     std::string jobID = "JOB-1";

@@ -1,6 +1,7 @@
 #include "platform/ChildProcess.h"
 #include "setup/app/QuillstoneSetupSession.h"
 #include "support/TemporaryFolder.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +18,11 @@
 using namespace quillstone;
 using namespace std::chrono_literals;
 using quillstone::testing::TemporaryFolder;
+using quillstone::testing::waitFor;
 
 namespace {
 
 const std::filesystem::path setupProgram = QUILLSTONE_APP_DIR "/Contents/MacOS/quillstone-setup";
-
-bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return condition();
-}
 
 // A private X server; closing windows there is what a window manager's close button does.
 class XServer {
