@@ -15,17 +15,68 @@ struct MallocFree {
 };
 using MallocString = std::unique_ptr<char, MallocFree>;
 
+// A string with a NUL inside is no string we can pass on (paths, labels,
+// arguments), so it reads as absent.
 std::optional<std::string> stringValue(plist_t node) {
     if (node == nullptr || plist_get_node_type(node) != PLIST_STRING) {
         return std::nullopt;
     }
-    char* raw = nullptr;
-    plist_get_string_val(node, &raw);
-    MallocString owned(raw);
-    if (!owned) {
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(node, &length);
+    if (text == nullptr) {
         return std::nullopt;
     }
-    return std::string(owned.get());
+    std::string value(text, static_cast<size_t>(length));
+    if (value.find('\0') != std::string::npos) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// libplist asserts (and so aborts the process) when it hands out a key or
+// string holding a NUL character. XML with a NUL byte or a character reference
+// to U+0000 is therefore refused before it is parsed.
+bool mentionsNulCharacter(const std::string& xml) {
+    if (xml.find('\0') != std::string::npos) {
+        return true;
+    }
+    for (size_t at = xml.find("&#"); at != std::string::npos; at = xml.find("&#", at + 2)) {
+        size_t index = at + 2;
+        bool hex = index < xml.size() && (xml[index] == 'x' || xml[index] == 'X');
+        index += hex ? 1 : 0;
+        size_t digits = index;
+        while (index < xml.size() && xml[index] == '0') {
+            ++index;
+        }
+        if (index > digits && index < xml.size() && xml[index] == ';') {
+            return true;
+        }
+    }
+    return false;
+}
+
+plist_t parseXml(const std::string& xml) {
+    if (xml.empty() || xml.size() > UINT32_MAX || mentionsNulCharacter(xml)) {
+        return nullptr;
+    }
+    plist_t node = nullptr;
+    plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &node);
+    return node;
+}
+
+// A binary list goes through XML once, so that it passes the same check.
+plist_t parseBinary(const std::string& bytes) {
+    plist_t binary = nullptr;
+    plist_from_bin(bytes.data(), static_cast<uint32_t>(bytes.size()), &binary);
+    if (binary == nullptr) {
+        return nullptr;
+    }
+    char* raw = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(binary, &raw, &length);
+    plist_free(binary);
+    std::unique_ptr<char, MallocFree> xml(raw);
+    return xml ? parseXml(std::string(xml.get(), length)) : nullptr;
 }
 
 // Keys in the order the dictionary holds them.
@@ -55,13 +106,8 @@ std::optional<Plist> Plist::parse(const std::string& bytes) {
     if (bytes.empty() || bytes.size() > UINT32_MAX) {
         return std::nullopt;
     }
-    plist_t node = nullptr;
-    auto length = static_cast<uint32_t>(bytes.size());
-    if (plist_is_binary(bytes.data(), length)) {
-        plist_from_bin(bytes.data(), length, &node);
-    } else {
-        plist_from_xml(bytes.data(), length, &node);
-    }
+    plist_t node = plist_is_binary(bytes.data(), static_cast<uint32_t>(bytes.size())) ? parseBinary(bytes)
+                                                                                     : parseXml(bytes);
     if (node == nullptr) {
         return std::nullopt;
     }

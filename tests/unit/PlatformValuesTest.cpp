@@ -2,6 +2,9 @@
 #include "platform/Plist.h"
 #include "platform/SupportFolder.h"
 
+#include <cstdlib>
+#include <plist/plist.h>
+
 #include <gtest/gtest.h>
 
 using namespace quillstone;
@@ -40,4 +43,45 @@ TEST(Plist, GarbageIsRejectedNotCrashed) {
     EXPECT_FALSE(Plist::parse(""));
     EXPECT_FALSE(Plist::parse("not a plist"));
     EXPECT_FALSE(Plist::parse("bplist00\x01\x02"));
+}
+
+namespace {
+std::string binaryPlistWithPatchedText(const std::string& key, const std::string& value, const std::string& from,
+                                       char to) {
+    plist_t dictionary = plist_new_dict();
+    plist_dict_set_item(dictionary, key.c_str(), plist_new_string(value.c_str()));
+    char* raw = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(dictionary, &raw, &length);
+    std::string bytes(raw, length);
+    std::free(raw);
+    plist_free(dictionary);
+    bytes[bytes.find(from) + from.size() - 1] = to;
+    return bytes;
+}
+} // namespace
+
+// libplist aborts the process when asked for a key or string with a NUL in
+// it; a stray bundle's Info.plist must never take the wizard or launchctl down.
+TEST(Plist, NulCharactersAreRefusedInsteadOfAborting) {
+    std::string withRawNul = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Label</key>"
+                             "<string>com.quill" + std::string(1, '\0') + "stone</string></dict></plist>";
+    EXPECT_FALSE(Plist::parse(withRawNul));
+    EXPECT_FALSE(Plist::parse("<plist version=\"1.0\"><dict><key>A&#0;B</key><string>x</string></dict></plist>"));
+    EXPECT_FALSE(Plist::parse("<plist version=\"1.0\"><dict><key>A</key><string>&#x000;</string></dict></plist>"));
+    auto ordinary = Plist::parse("<plist version=\"1.0\"><dict><key>A</key><string>&#10;&#x41;</string></dict></plist>");
+    ASSERT_TRUE(ordinary);
+    EXPECT_EQ(ordinary->string("A"), "\nA");
+
+    for (const auto& bytes : {binaryPlistWithPatchedText("Label", "value", "Label", '\0'),
+                              binaryPlistWithPatchedText("Label", "value", "value", '\0')}) {
+        // Binary lists go through XML, which ends the text at the NUL.
+        auto parsed = Plist::parse(bytes);
+        ASSERT_TRUE(parsed);
+        for (const auto& key : parsed->keys()) {
+            EXPECT_EQ(key.find('\0'), std::string::npos);
+            auto value = parsed->string(key);
+            EXPECT_TRUE(!value || value->find('\0') == std::string::npos);
+        }
+    }
 }
