@@ -2,21 +2,9 @@
 
 #include "platform/ChildProcess.h"
 #include "platform/SystemTools.h"
+#include "platform/UnicodeText.h"
 
 namespace quillstone {
-
-namespace {
-
-std::string trimmed(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-} // namespace
 
 HelperAdministratorScript::HelperAdministratorScript() : osascript_(SystemTools::current().osascript) {}
 
@@ -34,7 +22,7 @@ void HelperAdministratorScript::run(const std::string& appleScriptSource) {
     if (child.terminationReason() == ChildProcess::TerminationReason::exit && child.terminationStatus() == 0) {
         return;
     }
-    auto message = trimmed(errors);
+    auto message = trimmingWhitespace(errors);
     throw AdministratorScriptError(message.empty() ? AdministratorScriptError::unknownFailureText : message);
 }
 

@@ -1,6 +1,7 @@
 #include "helpers/osascript/AdministratorCommand.h"
 
 #include "helpers/osascript/OsascriptError.h"
+#include "platform/UnicodeText.h"
 
 namespace quillstone {
 
@@ -9,19 +10,10 @@ namespace {
 const std::string opening = "do shell script \"";
 const std::string closing = " with administrator privileges";
 
-std::string trimmed(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 } // namespace
 
 std::string AdministratorCommand::fromAppleScript(const std::string& source) {
-    std::string script = trimmed(source);
+    std::string script = trimmingWhitespace(source);
     if (script.rfind(opening, 0) != 0) {
         throw OsascriptError(OsascriptError::usageText);
     }
