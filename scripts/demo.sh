@@ -3,6 +3,8 @@
 # machine — a private session bus, a throwaway home with an SD4 configuration,
 # the monitor process from the bundle, the Linux details Shortcut, and several
 # simulated SuperDuper! 4 runs — then prints backup_status.json and the log.
+# The monitor runs as a LaunchAgent under the bundle's launchctl, which keeps it
+# alive: the demonstration kills it once and watches it come back.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,9 +27,14 @@ chmod 700 "$XDG_RUNTIME_DIR"
 log="$XDG_DATA_HOME/Quillstone/sd4-monitor.log"
 status="$home/Dropbox/Quillstone/backup_status.json"
 
-monitor_pid=""
-cleanup() { [ -n "$monitor_pid" ] && kill "$monitor_pid" 2>/dev/null; wait 2>/dev/null || true; }
+launchctl="$app/Contents/Helpers/launchctl"
+service="gui/$(id -u)/com.quillstone.monitor"
+agent="$HOME/Library/LaunchAgents/com.quillstone.monitor.plist"
+# Restart a killed agent after 1 s instead of launchd's 10 s.
+export QUILLSTONE_LAUNCHD_THROTTLE=1
+cleanup() { "$launchctl" bootout "$service" >/dev/null 2>&1 || true; }
 trap cleanup EXIT
+monitor_pid() { "$launchctl" print "$service" | sed -n 's/.*pid = \([0-9]*\).*/\1/p' | head -n 1; }
 
 wait_for_line() { # message count
   for _ in $(seq 1 300); do
@@ -48,10 +55,13 @@ echo
 echo "== Configure SD4 monitoring into $home/Dropbox/Quillstone"
 "$build/tools/quillstone-config" sd4 "$home/Dropbox/Quillstone"
 echo
-echo "== Start the monitor: quillstone-setup --quillstone-sd4-monitor"
-"$app/Contents/MacOS/quillstone-setup" --quillstone-sd4-monitor &
-monitor_pid=$!
+echo "== Install the monitor agent and bootstrap it: launchctl bootstrap gui/$(id -u) $agent"
+mkdir -p "$(dirname "$agent")"
+"$build/tools/quillstone-agent-plist" "$app/Contents/MacOS/quillstone-setup" > "$agent"
+"$launchctl" bootstrap "gui/$(id -u)" "$agent"
 wait_for_line "distributed notification observer registered"
+"$launchctl" print "$service"
+echo
 
 # The destination is the volume that holds this home, so its free space shows.
 volume=$(df --output=target "$home" | tail -n 1)
@@ -75,6 +85,16 @@ wait_for_line "status written for: RUN-3"
 echo "(the same run posted again is recognised)"
 "$standin" --raw --job-id 1F6C2A52-NIGHTLY --run-id RUN-3 >/dev/null
 wait_for_line "run already processed: RUN-3"
+echo
+echo "== Kill the monitor (pid $(monitor_pid)); launchd brings it back"
+kill -KILL "$(monitor_pid)"
+wait_for_line "distributed notification observer registered" 2
+echo "running again as pid $(monitor_pid)"
+"$standin" --job-id 9B3E11D0-OFFSITE --run-id RUN-4 --job-name "offsite archive" --outcome succeeded \
+  --destination "Offsite" --summary "Copied 12 items." >/dev/null
+wait_for_line "status written for: RUN-4"
+"$launchctl" bootout "$service"
+echo "after bootout, print exits with $("$launchctl" print "$service" >/dev/null 2>&1; echo $?)"
 echo
 echo "== backup_status.json ($(stat -c %a "$status"))"
 cat "$status"; echo
