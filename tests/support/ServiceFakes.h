@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ChildProcess.h"
+#include "platform/FileManager.h"
 #include "platform/CommandRunner.h"
 #include "platform/LoginItemService.h"
 #include "platform/RunningApplications.h"
@@ -14,6 +15,10 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
 
 namespace quillstone::testing {
 
@@ -142,6 +147,21 @@ public:
 
 private:
     Journal& journal_;
+};
+
+// The collaborators every service test fakes, writing into one journal, in a
+// temporary root with the home below it.
+class ServiceFakesTest : public ::testing::Test {
+protected:
+    static constexpr const char* statusID = "com.quillstone.Quillstone-Setup.Status";
+
+    TemporaryFolder root;
+    Journal journal;
+    FakeLoginItems loginItems{journal};
+    JournalingRunningApplications running{journal};
+    RecordingCommandRunner runner{journal};
+    ManualSleeper sleeper;
+    PosixFileManager files{UserDomain::rootedAt(root / "home")};
 };
 
 } // namespace quillstone::testing

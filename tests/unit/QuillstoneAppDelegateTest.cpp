@@ -1,8 +1,7 @@
 #include "platform/ReferenceDate.h"
 #include "setup/app/LaunchMode.h"
 #include "setup/app/QuillstoneAppDelegate.h"
-#include "support/FakeRunningApplications.h"
-#include "support/TemporaryFolder.h"
+#include "support/SetupSessionTest.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +15,6 @@ using quillstone::testing::TemporaryFolder;
 using Record = QuillstoneSetupSession::Record;
 
 namespace {
-
-constexpr pid_t ownPid = 500;
 
 struct FakeApplication : ApplicationControl {
     int accessoryRequests = 0;
@@ -46,14 +43,8 @@ struct FakeLauncher : SetupInstanceLauncher {
     }
 };
 
-class AppDelegateTest : public ::testing::Test {
+class AppDelegateTest : public quillstone::testing::SetupSessionTest {
 protected:
-    TemporaryFolder home;
-    PosixFileManager files{UserDomain::rootedAt(home.path())};
-    FakeRunningApplications applications;
-    std::set<pid_t> liveProcesses;
-    QuillstoneSetupSession session{files, applications, [this](pid_t pid) { return liveProcesses.count(pid) > 0; },
-                                   ownPid};
     QuillstoneProcessRegistry registry{home.path()};
     FakeApplication application;
     FakeLauncher launcher;

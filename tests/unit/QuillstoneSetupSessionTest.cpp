@@ -1,6 +1,5 @@
 #include "setup/app/QuillstoneSetupSession.h"
-#include "support/FakeRunningApplications.h"
-#include "support/TemporaryFolder.h"
+#include "support/SetupSessionTest.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +15,10 @@ using Record = QuillstoneSetupSession::Record;
 
 namespace {
 
-constexpr pid_t ownPid = 4242;
 constexpr const char* setupId = "com.quillstone.Quillstone-Setup";
 
-class SetupSessionTest : public ::testing::Test {
+class SessionTest : public quillstone::testing::SetupSessionTest {
 protected:
-    TemporaryFolder home;
-    PosixFileManager files{UserDomain::rootedAt(home.path())};
-    FakeRunningApplications applications;
-    std::set<pid_t> liveProcesses;
-    QuillstoneSetupSession session{files, applications, [this](pid_t pid) { return liveProcesses.count(pid) > 0; },
-                                   ownPid};
 
     void runningWizard(pid_t pid, const std::string& bundleIdentifier = setupId) {
         liveProcesses.insert(pid);
@@ -37,7 +29,7 @@ protected:
 
 } // namespace
 
-TEST_F(SetupSessionTest, WritesCompactJsonWithOnlyThePresentKey) {
+TEST_F(SessionTest, WritesCompactJsonWithOnlyThePresentKey) {
     EXPECT_EQ(session.fileURL(), home.path() / ".local/share/Quillstone/setup-session.json");
     session.writeRecord({.processIdentifier = 1234, .launchRequestedAt = {}});
     EXPECT_EQ(readText(session.fileURL()), R"({"processIdentifier":1234})");
@@ -47,7 +39,7 @@ TEST_F(SetupSessionTest, WritesCompactJsonWithOnlyThePresentKey) {
     EXPECT_EQ(session.readRecord(), (Record{{}, 786000000.25}));
 }
 
-TEST_F(SetupSessionTest, ReadsOnlyWellFormedRecords) {
+TEST_F(SessionTest, ReadsOnlyWellFormedRecords) {
     EXPECT_EQ(session.readRecord(), std::nullopt) << "missing file";
     struct Case {
         const char* json;
@@ -73,7 +65,7 @@ TEST_F(SetupSessionTest, ReadsOnlyWellFormedRecords) {
     }
 }
 
-TEST_F(SetupSessionTest, FailuresAreSwallowed) {
+TEST_F(SessionTest, FailuresAreSwallowed) {
     // The support folder cannot be created: a file stands where it should be.
     writeText(home.path() / ".local/share/Quillstone", "not a folder");
     EXPECT_NO_THROW(session.writeRecord({.processIdentifier = 1, .launchRequestedAt = {}}));
@@ -82,7 +74,7 @@ TEST_F(SetupSessionTest, FailuresAreSwallowed) {
     EXPECT_NO_THROW(session.clearOwnRecord());
 }
 
-TEST_F(SetupSessionTest, ALiveWizardIsActivatedAndItsRecordKept) {
+TEST_F(SessionTest, ALiveWizardIsActivatedAndItsRecordKept) {
     runningWizard(777);
     session.writeRecord({.processIdentifier = 777, .launchRequestedAt = {}});
     std::string before = readText(session.fileURL());
@@ -92,7 +84,7 @@ TEST_F(SetupSessionTest, ALiveWizardIsActivatedAndItsRecordKept) {
     EXPECT_EQ(readText(session.fileURL()), before);
 }
 
-TEST_F(SetupSessionTest, ADeadOrForeignProcessLosesItsRecord) {
+TEST_F(SessionTest, ADeadOrForeignProcessLosesItsRecord) {
     session.writeRecord({.processIdentifier = 777, .launchRequestedAt = {}});
     EXPECT_FALSE(session.activateRunningSetup()) << "no such process";
     EXPECT_FALSE(fileExists());
@@ -111,13 +103,13 @@ TEST_F(SetupSessionTest, ADeadOrForeignProcessLosesItsRecord) {
     EXPECT_FALSE(fileExists());
 }
 
-TEST_F(SetupSessionTest, ALaunchRequestAloneIsNoRunningWizard) {
+TEST_F(SessionTest, ALaunchRequestAloneIsNoRunningWizard) {
     session.writeRecord({.processIdentifier = {}, .launchRequestedAt = 100.0});
     EXPECT_FALSE(session.activateRunningSetup());
     EXPECT_TRUE(fileExists()) << "the launch request must survive for the debounce";
 }
 
-TEST_F(SetupSessionTest, ClearsOnlyItsOwnRecord) {
+TEST_F(SessionTest, ClearsOnlyItsOwnRecord) {
     session.writeRecord({.processIdentifier = ownPid + 1, .launchRequestedAt = {}});
     session.clearOwnRecord();
     EXPECT_EQ(session.readRecord(), (Record{ownPid + 1, {}}));

@@ -14,17 +14,8 @@ using Code = SD4MonitorServiceError::Code;
 
 namespace {
 
-constexpr const char* statusID = "com.quillstone.Quillstone-Setup.Status";
-
-class StatusHostTest : public ::testing::Test {
+class StatusHostTest : public ServiceFakesTest {
 protected:
-    TemporaryFolder root;
-    Journal journal;
-    FakeLoginItems loginItems{journal};
-    JournalingRunningApplications running{journal};
-    RecordingCommandRunner runner{journal};
-    ManualSleeper sleeper;
-    PosixFileManager files{UserDomain::rootedAt(root / "home")};
     Bundle mainBundle{root / "Quillstone.app"};
     QuillstoneStatusHost host{{loginItems, running, runner, sleeper, files, mainBundle, "/usr/bin/open"}};
 

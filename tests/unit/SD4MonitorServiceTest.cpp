@@ -15,17 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* statusID = "com.quillstone.Quillstone-Setup.Status";
-
-class MonitorServiceTest : public ::testing::Test {
+class MonitorServiceTest : public ServiceFakesTest {
 protected:
-    TemporaryFolder root;
-    Journal journal;
-    FakeLoginItems loginItems{journal};
-    JournalingRunningApplications running{journal};
-    RecordingCommandRunner runner{journal};
-    ManualSleeper sleeper;
-    PosixFileManager files{UserDomain::rootedAt(root / "home")};
     fs::path bundle = root / "Applications/Quillstone.app";
     SystemLayout layout = SystemLayout::rootedAt(root.path(), files.userDomain(),
                                                  SystemTools{"/bin/launchctl", "/usr/bin/shortcuts", "/usr/bin/open",
