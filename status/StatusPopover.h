@@ -126,7 +126,7 @@ private:
     static Reading read(const FileManager& files, const MonitorAgent& agent);
     MonitorAgent agent() const;
     void apply(Reading reading);
-    void applyRefresh(std::uint64_t generation, Reading reading);
+    bool applyRefresh(std::uint64_t generation, Reading reading);
     void applyUpdateResponse(bool transferred, int statusCode, const std::string& body);
     void changed();
 
