@@ -17,6 +17,7 @@ const QHash<QString, QString>& table() {
         {"circle", "radio-symbolic"},
         {"exclamationmark", "dialog-warning-symbolic"},
         {"exclamationmark.triangle.fill", "dialog-warning-symbolic"},
+        {"externaldrive.badge.questionmark", "drive-harddisk-symbolic"},
         {"folder", "folder-symbolic"},
         {"folder.fill", "folder-symbolic"},
         {"info.circle", "dialog-information-symbolic"},
@@ -59,6 +60,18 @@ QPixmap SymbolIcon::pixmap(const QString& symbol, int size, const QColor& colour
 }
 
 void SymbolIcon::installFallbackTheme() {
+    // Platforms without a desktop theme (offscreen, bare X servers) search only
+    // the resources; the installed themes live in the XDG data folders.
+    QStringList paths = QIcon::themeSearchPaths();
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+    for (const QString& folder : QString::fromLocal8Bit(dataDirs.isEmpty() ? "/usr/local/share:/usr/share" : dataDirs)
+                                     .split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        const QString icons = folder + QStringLiteral("/icons");
+        if (!paths.contains(icons)) {
+            paths.append(icons);
+        }
+    }
+    QIcon::setThemeSearchPaths(paths);
     QIcon::setFallbackThemeName("Adwaita");
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == "hicolor") {
         QIcon::setThemeName("Adwaita");
