@@ -194,6 +194,13 @@ TEST_F(StatusWindowTest, WithTrayOnlyTheItemShowsUntilItIsClicked) {
     display.run(home.path(), {"xdotool", "mousemove", "--window", item, "11", "11", "click", "1"});
     EXPECT_TRUE(waitFor([&] { return display.visibleWindows(home.path(), "^Quillstone$").empty(); }))
         << "a second click closes it";
+
+    display.run(home.path(), {"xdotool", "mousemove", "--window", item, "11", "11", "click", "1"});
+    ASSERT_TRUE(waitFor([&] { return !display.visibleWindows(home.path(), "^Quillstone$").empty(); }));
+    const std::string elsewhere = display.visibleWindows(home.path(), "^panel$").front();
+    display.run(home.path(), {"xdotool", "windowfocus", elsewhere});
+    EXPECT_TRUE(waitFor([&] { return display.visibleWindows(home.path(), "^Quillstone$").empty(); }))
+        << "the panel goes when it loses the focus";
 }
 
 } // namespace
