@@ -1,8 +1,5 @@
 #include "setup/wizard/ContentViewEnvironment.h"
 
-// Interim: needs the HTTP port and the opening workspace of the shared platform work.
-#if __has_include("platform/HttpClient.h")
-
 #include "platform/ChildProcessCommandRunner.h"
 #include "platform/Clock.h"
 #include "platform/DetachedProcess.h"
@@ -102,5 +99,3 @@ ContentView::Collaborators ContentViewEnvironment::collaborators(ChooseFolder ch
 }
 
 } // namespace quillstone
-
-#endif
