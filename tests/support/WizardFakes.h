@@ -123,7 +123,7 @@ protected:
 
     ContentView& start() {
         view = std::make_unique<ContentView>(ContentView::Collaborators{
-            configurationStore, monitor, shortcut, files, administrator, workspace, components, http, mainQueue,
+            configurationStore, monitor, shortcut, files, *administratorScript, workspace, components, http, mainQueue,
             backgroundQueue, clock, Bundle(bundle), applications,
             [this] { return candidate; },
             [this](const std::filesystem::path& url) {
@@ -159,6 +159,7 @@ protected:
     FakeMonitorControl monitor;
     FakeShortcutBridge shortcut;
     RecordingAdministratorScript administrator;
+    AdministratorScript* administratorScript = &administrator;
     ScriptedWorkspace workspace;
     QtHttpClient http; // refuses everything but https and loopback http
     ManualMainQueue mainQueue;
