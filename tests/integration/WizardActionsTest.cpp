@@ -61,13 +61,6 @@ TEST_F(ClassicQuoting, AnOddFolderReachesTheShellToolsAndTheScriptAsOneWord) {
     EXPECT_EQ(readText(parent / "Quillstone/ran.txt"), "ran");
 }
 
-TEST_F(ClassicQuoting, ARefusedCommandIsAnAuthorizationFailure) {
-    environment.set("QUILLSTONE_PKEXEC", (root / "no-pkexec").string());
-    auto& view = start();
-    view.installClassicMonitor();
-    EXPECT_EQ(view.installationMessage(), "Installation failed: Administrator authorization was cancelled or failed.");
-}
-
 TEST(ShortcutPresence, OnlyACleanExitWithTheNameInUtf8Counts) {
     TemporaryFolder root;
     PosixFileManager files{UserDomain::rootedAt(root / "home")};

@@ -202,15 +202,6 @@ TEST_F(SD4Activation, AnAgentFailureKeepsTheSavedChoiceAndContinueDisabled) {
     EXPECT_TRUE(fs::exists(home / "Quillstone/backup_status.json"));
 }
 
-TEST_F(SD4Activation, AFolderThatCannotBeMadeFailsTheActivation) {
-    shortcut.answers = {true};
-    writeText(home / "Quillstone", "a file");
-    auto& view = start();
-    view.activateSD4Monitor();
-    EXPECT_THAT(view.activationMessage(), StartsWith("Activation failed: "));
-    EXPECT_TRUE(monitor.journal.empty());
-}
-
 TEST_F(SD4Activation, ASecondRequestWhileOneRunsIsIgnored) {
     shortcut.answers = {true};
     auto& view = start();
@@ -303,28 +294,8 @@ TEST_F(Upgrade, SuccessClearsThePromptAndRefreshesTheMonitor) {
     EXPECT_FALSE(view.isUpgradeInProgress());
     EXPECT_TRUE(view.monitorIsInstalled());
     EXPECT_EQ(view.monitorActionMessage(), "Quillstone was upgraded to version 2.3 (Build 40).");
-}
-
-TEST_F(Upgrade, AFailedRemovalKeepsThePromptWithItsError) {
-    legacyRemovalFails = true;
-    auto& view = start();
-    view.performUpgrade();
-    mainQueue.runAll();
-    EXPECT_EQ(view.upgradeErrorMessage(), "The old copy stays.");
-    EXPECT_TRUE(view.upgradeCandidate());
-    EXPECT_FALSE(view.isUpgradeInProgress());
     view.cancelUpgrade();
     EXPECT_EQ(terminations, 1);
-}
-
-TEST_F(Upgrade, RunningFromElsewhereChangesNothing) {
-    bundle = root / "Downloads/Quillstone.app";
-    writeBundle("2.3", "40");
-    auto& view = start();
-    view.performUpgrade();
-    EXPECT_EQ(view.upgradeErrorMessage(), "Install Quillstone 2.3 first. The active Monitor was not changed.");
-    EXPECT_EQ(mainQueue.size(), 0u);
-    EXPECT_TRUE(monitor.journal.empty());
 }
 
 } // namespace

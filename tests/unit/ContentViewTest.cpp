@@ -165,17 +165,4 @@ TEST_F(ContentViewRefresh, MonitorStateFollowsTheAgent) {
     EXPECT_GT(changes, 0);
 }
 
-TEST_F(ContentViewRefresh, RemovalTextsFollowTheSelectedIntegration) {
-    auto& view = start();
-    EXPECT_EQ(view.removalButtonTitle(), "Remove Quillstone Monitor");
-    EXPECT_EQ(view.removalAlertTitle(), "Remove the Quillstone Monitor?");
-    EXPECT_EQ(view.removalAlertDestructiveTitle(), "Remove monitor");
-    view.selectIntegration(Integration::classic);
-    EXPECT_EQ(view.removalButtonTitle(), "Remove Quillstone Menu App");
-    EXPECT_EQ(view.removalAlertTitle(), "Remove the Quillstone menu-bar app?");
-    EXPECT_EQ(view.removalAlertDestructiveTitle(), "Remove menu app");
-    EXPECT_EQ(view.removalAlertMessage(), ContentView::removeMenuAppAlertMessage);
-    EXPECT_EQ(view.classicSelectScriptText(), "Select " + (home / "Quillstone/BackupMonitor.sh").string() + ".");
-}
-
 } // namespace

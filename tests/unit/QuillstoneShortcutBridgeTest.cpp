@@ -69,6 +69,4 @@ TEST_F(BundledShortcut, OpensTheResourceFromEitherPlaceThroughTheWorkspace) {
     EXPECT_EQ(workspace.opened, (std::vector<std::string>{nested.string(), direct.string()}));
 }
 
-TEST_F(BundledShortcut, AMissingToolMeansNotInstalled) { EXPECT_FALSE(bridge.isShortcutInstalled()); }
-
 } // namespace
