@@ -12,6 +12,7 @@ namespace {
 const QHash<QString, QString>& table() {
     static const QHash<QString, QString> names{
         {"arrow.clockwise", "view-refresh-symbolic"},
+        {"arrow.down", "go-down-symbolic"},
         {"arrow.down.circle.fill", "go-bottom-symbolic"},
         {"arrow.triangle.2.circlepath.circle.fill", "view-refresh-symbolic"},
         {"bolt.fill", "weather-storm-symbolic"},

@@ -42,7 +42,9 @@ OptionCard::OptionCard(const QString& title, const QString& badge, const QString
     texts->setSpacing(6);
     auto* heading = new QHBoxLayout;
     heading->setSpacing(10);
-    heading->addWidget(WizardStyle::label(title, WizardStyle::headline(), Qt::white, this));
+    auto* name = WizardStyle::label(title, WizardStyle::headline(), Qt::white, this);
+    name->setWordWrap(false);
+    heading->addWidget(name);
     if (!badge.isEmpty()) {
         heading->addWidget(badgeLabel(badge, this));
     }

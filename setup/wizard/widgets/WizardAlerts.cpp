@@ -71,6 +71,13 @@ void WizardAlerts::sync(QPointer<QMessageBox>& box, bool wanted, const std::func
     box->setIcon(QMessageBox::Warning);
     box->setWindowModality(Qt::WindowModal);
     box->setPalette(WizardStyle::darkPalette());
+    // The title leads in bold, as alerts have it; the message gets room to read.
+    box->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { font-weight: bold; }"
+                                      "QLabel#qt_msgbox_informativelabel { min-width: 340px; }"
+                                      "QPushButton { color: white; background: #3a3b48; border: 1px solid #55566a;"
+                                      " border-radius: 6px; padding: 5px 16px; min-width: 64px; }"
+                                      "QPushButton:default { background: #ff47c7; border-color: #ff47c7; }"
+                                      "QPushButton:focus { border-color: white; }"));
     QPushButton* cancel = box->addButton(ContentView::cancelTitle, QMessageBox::RejectRole);
     QPushButton* confirm = box->addButton(shown.confirm, shown.confirmRole);
     box->setEscapeButton(cancel);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QPainter>
 #include <QPalette>
 
 
@@ -38,7 +39,25 @@ QFont monospaced(int points) {
 }
 
 QPixmap symbol(const QString& name, int size, const QColor& colour, qreal devicePixelRatio) {
-    return SymbolIcon::pixmap(name, size, colour, devicePixelRatio);
+    // "x.circle.fill": a filled circle with x cut out of it, when the theme has x.
+    static const QString filledCircle = QStringLiteral(".circle.fill");
+    const QString inner = name.endsWith(filledCircle) ? name.chopped(filledCircle.size()) : QString();
+    if (inner.isEmpty() || SymbolIcon::themeName(inner).isEmpty()) {
+        return SymbolIcon::pixmap(name, size, colour, devicePixelRatio);
+    }
+    QPixmap result(QSize(size, size) * devicePixelRatio);
+    result.setDevicePixelRatio(devicePixelRatio);
+    result.fill(Qt::transparent);
+    QPainter painter(&result);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(0.5, 0.5, size - 1.0, size - 1.0));
+    const int innerSize = qRound(size * 0.6);
+    const qreal offset = (size - innerSize) / 2.0;
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+    painter.drawPixmap(QPointF(offset, offset), SymbolIcon::pixmap(inner, innerSize, Qt::black, devicePixelRatio));
+    return result;
 }
 
 void setTextColour(QWidget* widget, const QColor& colour) {

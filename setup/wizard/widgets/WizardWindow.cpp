@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -47,6 +48,11 @@ QScrollArea* scrolling(QWidget* screen, QWidget* parent) {
     area->setWidgetResizable(true);
     area->setWidget(screen);
     area->viewport()->setAutoFillBackground(false);
+    area->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 10px; margin: 4px 2px 4px 0; }"
+        "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 60); border-radius: 4px; min-height: 40px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
     screen->setAutoFillBackground(false);
     return area;
 }
@@ -157,6 +163,10 @@ void WizardWindow::refresh() {
         prompt_->setInProgress(view_.isUpgradeInProgress());
         prompt_->setGeometry(rect());
         prompt_->raise();
+        if (!prompt_->isVisible()) {
+            prompt_->setVisible(true);
+            prompt_->upgradeButton()->setFocus();
+        }
     }
     prompt_->setVisible(candidate.has_value());
     prompt_->setEnabled(!view_.isWindowDisabled());
