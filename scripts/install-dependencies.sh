@@ -11,6 +11,7 @@ packages=(
   dbus dbus-bin libglib2.0-bin
   locales xvfb procps
   libxcb1-dev
+  at-spi2-core python3-pyatspi
 )
 
 missing=()

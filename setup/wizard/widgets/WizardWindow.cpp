@@ -163,12 +163,8 @@ void WizardWindow::refresh() {
         prompt_->setInProgress(view_.isUpgradeInProgress());
         prompt_->setGeometry(rect());
         prompt_->raise();
-        if (!prompt_->isVisible()) {
-            prompt_->setVisible(true);
-            prompt_->upgradeButton()->setFocus();
-        }
     }
-    prompt_->setVisible(candidate.has_value());
+    prompt_->present(candidate.has_value());
     prompt_->setEnabled(!view_.isWindowDisabled());
     // Nothing beneath the prompt reacts while it is up.
     content_->setEnabled(!view_.isWindowDisabled() && !candidate);
