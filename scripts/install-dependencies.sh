@@ -12,6 +12,7 @@ packages=(
   locales xvfb procps
   libxcb1-dev
   at-spi2-core python3-pyatspi trayer xdotool libxcb-damage0-dev
+  at-spi2-core python3-pyatspi
 )
 
 missing=()

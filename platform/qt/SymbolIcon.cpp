@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QPainter>
+#include <QStandardPaths>
 
 namespace quillstone {
 
@@ -11,6 +12,9 @@ namespace {
 const QHash<QString, QString>& table() {
     static const QHash<QString, QString> names{
         {"arrow.clockwise", "view-refresh-symbolic"},
+        {"arrow.down", "go-down-symbolic"},
+        {"arrow.down.circle.fill", "go-bottom-symbolic"},
+        {"arrow.triangle.2.circlepath.circle.fill", "view-refresh-symbolic"},
         {"bolt.fill", "weather-storm-symbolic"},
         {"checkmark", "object-select-symbolic"},
         {"checkmark.circle.fill", "emblem-ok-symbolic"},
@@ -22,8 +26,11 @@ const QHash<QString, QString>& table() {
         {"folder.fill", "folder-symbolic"},
         {"info.circle", "dialog-information-symbolic"},
         {"iphone", "phone-symbolic"},
+        {"lock.shield.fill", "channel-secure-symbolic"},
+        {"safari.fill", "web-browser-symbolic"},
         {"slider.horizontal.3", "preferences-system-symbolic"},
         {"sparkles", "starred-symbolic"},
+        {"star.fill", "starred-symbolic"},
         {"square.and.arrow.down", "document-save-symbolic"},
         {"square.and.arrow.down.fill", "document-save-symbolic"},
         {"wrench.and.screwdriver.fill", "applications-engineering-symbolic"},
@@ -60,15 +67,11 @@ QPixmap SymbolIcon::pixmap(const QString& symbol, int size, const QColor& colour
 }
 
 void SymbolIcon::installFallbackTheme() {
-    // Platforms without a desktop theme (offscreen, bare X servers) search only
-    // the resources; the installed themes live in the XDG data folders.
+    // Without a platform theme (offscreen) Qt looks for themes in its resources only.
     QStringList paths = QIcon::themeSearchPaths();
-    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
-    for (const QString& folder : QString::fromLocal8Bit(dataDirs.isEmpty() ? "/usr/local/share:/usr/share" : dataDirs)
-                                     .split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        const QString icons = folder + QStringLiteral("/icons");
-        if (!paths.contains(icons)) {
-            paths.append(icons);
+    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        if (!paths.contains(folder + "/icons")) {
+            paths << folder + "/icons";
         }
     }
     QIcon::setThemeSearchPaths(paths);
