@@ -1,5 +1,7 @@
 #include "platform/ChildProcess.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -156,7 +158,7 @@ void ChildProcess::kill() {
     }
 }
 
-std::string ChildProcess::drain(int& descriptor) {
+std::string ChildProcess::drain(int& descriptor, std::size_t keep) {
     std::string bytes;
     if (descriptor < 0) {
         return bytes;
@@ -170,7 +172,7 @@ std::string ChildProcess::drain(int& descriptor) {
         if (got <= 0) {
             break;
         }
-        bytes.append(buffer, static_cast<size_t>(got));
+        bytes.append(buffer, std::min(static_cast<size_t>(got), keep - std::min(keep, bytes.size())));
     }
     ::close(descriptor);
     descriptor = -1;
@@ -179,5 +181,6 @@ std::string ChildProcess::drain(int& descriptor) {
 
 std::string ChildProcess::readStandardOutputToEnd() { return drain(outputPipe_); }
 std::string ChildProcess::readStandardErrorToEnd() { return drain(errorPipe_); }
+std::string ChildProcess::readStandardErrorToEnd(std::size_t keep) { return drain(errorPipe_, keep); }
 
 } // namespace quillstone

@@ -63,6 +63,8 @@ public:
     // most one stream you read this way, or a chatty child can stall on the other.
     std::string readStandardOutputToEnd();
     std::string readStandardErrorToEnd();
+    // Reads to the end as well, but keeps only the first `keep` bytes.
+    std::string readStandardErrorToEnd(std::size_t keep);
 
 private:
     struct Redirect {
@@ -70,7 +72,7 @@ private:
         int descriptor = -1;
     };
     void collect(int waitStatus);
-    static std::string drain(int& descriptor);
+    static std::string drain(int& descriptor, std::size_t keep = std::string::npos);
 
     std::filesystem::path executable_;
     std::vector<std::string> arguments_;

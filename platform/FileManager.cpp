@@ -69,15 +69,21 @@ public:
             throw FileError(errno, target, "Could not create a temporary file for");
         }
         path_ = pattern;
-        if (::fchmod(fd.get(), mode) != 0) {
-            throw FileError(errno, path_, "Could not set permissions of");
-        }
-        writeAll(fd.get(), bytes, path_);
-        if (::fsync(fd.get()) != 0) {
-            throw FileError(errno, path_, "Could not sync");
-        }
-        if (::close(fd.release()) != 0) {
-            throw FileError(errno, path_, "Could not close");
+        // A throwing constructor runs no destructor: a full disk must not leave the file behind.
+        try {
+            if (::fchmod(fd.get(), mode) != 0) {
+                throw FileError(errno, path_, "Could not set permissions of");
+            }
+            writeAll(fd.get(), bytes, path_);
+            if (::fsync(fd.get()) != 0) {
+                throw FileError(errno, path_, "Could not sync");
+            }
+            if (::close(fd.release()) != 0) {
+                throw FileError(errno, path_, "Could not close");
+            }
+        } catch (...) {
+            ::unlink(path_.c_str());
+            throw;
         }
     }
     ~TemporarySibling() {

@@ -1,17 +1,21 @@
 #include "setup/app/MonitorModeWiring.h"
 
 #include "platform/FileManager.h"
+#include "platform/FolderLock.h"
+#include "platform/SupportFolder.h"
 #include "platform/LinuxVolumes.h"
 #include "platform/SystemTools.h"
 #include "platform/qt/LogindWakeNotifier.h"
 #include "platform/qt/QtBackgroundQueue.h"
 #include "platform/qt/QtDistributedNotificationCenter.h"
 #include "platform/qt/QtMainQueue.h"
+#include "setup/monitor/SD4LeftoverSweeper.h"
 #include "setup/monitor/SD4MonitorRuntime.h"
 #include "setup/monitor/SD4ShortcutResolver.h"
 #include "setup/monitor/SD4StatusWriter.h"
 
 #include <memory>
+#include <optional>
 
 namespace quillstone {
 
@@ -25,9 +29,19 @@ struct MonitorModeState {
     std::shared_ptr<SD4StatusWriter> statusWriter;
     std::shared_ptr<QtBackgroundQueue> backgroundQueue;
     std::shared_ptr<SD4MonitorRuntime> runtime;
+    // Held for the life of the process: while it is held no other monitor of
+    // this user runs, so what we find of ours on disk is a dead one's leftover.
+    std::optional<FolderLock> instanceLock;
 
     void start() {
         auto& files = PosixFileManager::shared();
+        const auto support = supportFolder(files.userDomain());
+        try {
+            files.createDirectories(support);
+        } catch (const std::exception&) {
+            // Without the folder there is nothing to lock and nothing left over.
+        }
+        instanceLock = FolderLock::tryAcquire(support);
         resolver = std::make_shared<SD4ShortcutResolver>(files, SystemTools::current());
         statusWriter = std::make_shared<SD4StatusWriter>(files, volumes);
         backgroundQueue = std::make_shared<QtBackgroundQueue>();
@@ -41,8 +55,13 @@ struct MonitorModeState {
                                                    const std::filesystem::path& statusFile) {
             writer->write(event, run, statusFile);
         };
-        runtime = SD4MonitorRuntime::create(
-            SD4MonitorRuntime::Dependencies::standard(std::move(platform), resolve, writeStatus, files));
+        auto dependencies = SD4MonitorRuntime::Dependencies::standard(std::move(platform), resolve, writeStatus, files);
+        if (instanceLock) {
+            dependencies.removeLeftovers = [&files, support](const std::filesystem::path& statusFolder) {
+                return SD4LeftoverSweeper(files, support, files.userDomain().temporaryDirectory).sweep(statusFolder);
+            };
+        }
+        runtime = SD4MonitorRuntime::create(std::move(dependencies));
         runtime->start();
     }
 

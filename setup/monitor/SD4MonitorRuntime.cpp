@@ -30,7 +30,7 @@ SD4MonitorRuntime::SD4MonitorRuntime(Dependencies dependencies)
     : configurationStore_(std::move(dependencies.configurationStore)), ledger_(std::move(dependencies.ledger)),
       pendingRuns_(std::move(dependencies.pendingRuns)), resolve_(std::move(dependencies.resolve)),
       writeStatus_(std::move(dependencies.writeStatus)), log_(std::move(dependencies.log)),
-      platform_(std::move(dependencies.platform)) {
+      platform_(std::move(dependencies.platform)), removeLeftovers_(std::move(dependencies.removeLeftovers)) {
     if (!platform_.notificationCenter || !platform_.wakeNotifier || !platform_.mainQueue ||
         !platform_.backgroundQueue) {
         throw std::invalid_argument(missingPortText);
@@ -67,6 +67,12 @@ void SD4MonitorRuntime::start() {
         return;
     }
     log_(startedText);
+    if (removeLeftovers_) {
+        const std::size_t removed = removeLeftovers_(configurationStore_.loadOrDefault().quillstoneFolderPath);
+        if (removed > 0) {
+            log_(leftoversRemovedText + std::to_string(removed));
+        }
+    }
     if (platform_.becomeAccessory) {
         platform_.becomeAccessory();
     }
@@ -166,6 +172,20 @@ void SD4MonitorRuntime::finish(const SD4RunEvent& event, const ResolveResult& re
 }
 
 void SD4MonitorRuntime::writeAndRecord(const SD4RunEvent& event, const SD4ResolvedRun& resolved) {
+    // Runs of one job resolve in any order; the entry never moves back to an older one.
+    if (ledger_.hasNewerRun(event)) {
+        pendingRuns_.remove(event.runID);
+        log_(supersededText + event.runID);
+        return;
+    }
+    // The end time reaches the ledger before the entry reaches the status file:
+    // should the process die in between, an older run still pending cannot
+    // replace the entry after the restart. Best effort: a ledger that cannot be
+    // saved must not keep the run from the user's status file.
+    ledger_.claim(event);
+    if (ledger_.hasUnsavedChanges()) {
+        ledger_.save();
+    }
     // The folder is re-read for every write; the integration was settled at start.
     const QuillstoneConfiguration configuration = configurationStore_.loadOrDefault();
     const std::filesystem::path statusFile =

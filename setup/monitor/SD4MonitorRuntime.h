@@ -47,6 +47,8 @@ public:
     static constexpr const char* errorText = ", error=";
     static constexpr const char* ledgerSaveFailedText = "status written but ledger save failed for: ";
     static constexpr const char* writtenText = "status written for: ";
+    static constexpr const char* leftoversRemovedText = "removed leftovers of an earlier monitor: ";
+    static constexpr const char* supersededText = "run dropped, a newer run of its job is already written: ";
     // For a failure that came without a description.
     static constexpr const char* unknownErrorDescription = "unknown error";
     // A programming error: every platform port but becomeAccessory is required.
@@ -71,6 +73,9 @@ public:
         WriteStatus writeStatus;
         SD4LogFunction log;
         Platform platform;
+        // Removes what a killed monitor left behind, given the status folder, and
+        // answers how many items; empty while another monitor may be running.
+        std::function<std::size_t(const std::filesystem::path& statusFolder)> removeLeftovers = {};
 
         // The stores at their usual places in the support folder, logging to sd4-monitor.log.
         static Dependencies standard(Platform platform, Resolve resolve, WriteStatus writeStatus,
@@ -115,6 +120,7 @@ private:
     WriteStatus writeStatus_;
     SD4LogFunction log_;
     Platform platform_;
+    std::function<std::size_t(const std::filesystem::path&)> removeLeftovers_;
     std::set<std::string> processingRunIDs_;
     std::shared_ptr<SD4RunNotificationObserver> runObserver_;
     std::optional<WakeNotifier::Token> wakeObserver_;

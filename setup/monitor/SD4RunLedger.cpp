@@ -10,6 +10,10 @@ namespace quillstone {
 
 using nlohmann::json;
 
+namespace {
+const char* const endedAtKey = "latestEndedAtUnixNanosByJobID";
+}
+
 SD4RunLedger::SD4RunLedger(FileManager& fileManager, std::optional<std::filesystem::path> fileURL)
     : fileManager_(fileManager),
       fileURL_(fileURL ? std::move(*fileURL) : supportFolder(fileManager.userDomain()) / fileName) {
@@ -42,6 +46,15 @@ std::optional<SD4RunLedger::Storage> SD4RunLedger::decode(const std::string& byt
         }
         storage.latestRunIDByJobID.emplace(jobID, runID.get<std::string>());
     }
+    // Tolerant: a damaged time map costs only the ordering, never the run IDs.
+    auto times = root.find(endedAtKey);
+    if (times != root.end() && times->is_object()) {
+        for (auto item = times->begin(); item != times->end(); ++item) {
+            if (auto value = storedJson::integer(*times, item.key().c_str())) {
+                storage.latestEndedAtUnixNanosByJobID.emplace(item.key(), *value);
+            }
+        }
+    }
     return storage;
 }
 
@@ -50,7 +63,15 @@ std::string SD4RunLedger::encode(const Storage& storage) {
     for (const auto& [jobID, runID] : storage.latestRunIDByJobID) {
         map[jobID] = runID;
     }
-    return compactJson(json{{"schemaVersion", storage.schemaVersion}, {"latestRunIDByJobID", std::move(map)}});
+    json root{{"schemaVersion", storage.schemaVersion}, {"latestRunIDByJobID", std::move(map)}};
+    if (!storage.latestEndedAtUnixNanosByJobID.empty()) {
+        json times = json::object();
+        for (const auto& [jobID, nanos] : storage.latestEndedAtUnixNanosByJobID) {
+            times[jobID] = nanos;
+        }
+        root[endedAtKey] = std::move(times);
+    }
+    return compactJson(root);
 }
 
 bool SD4RunLedger::hasProcessed(const SD4RunEvent& event) const {
@@ -58,12 +79,32 @@ bool SD4RunLedger::hasProcessed(const SD4RunEvent& event) const {
     return found != storage_.latestRunIDByJobID.end() && found->second == event.runID;
 }
 
-void SD4RunLedger::record(const SD4RunEvent& event) { storage_.latestRunIDByJobID[event.copyJobID] = event.runID; }
+bool SD4RunLedger::hasNewerRun(const SD4RunEvent& event) const {
+    auto found = storage_.latestEndedAtUnixNanosByJobID.find(event.copyJobID);
+    return found != storage_.latestEndedAtUnixNanosByJobID.end() && found->second > event.endedAtUnixNanos;
+}
+
+void SD4RunLedger::claim(const SD4RunEvent& event) {
+    auto [found, inserted] = storage_.latestEndedAtUnixNanosByJobID.emplace(event.copyJobID, event.endedAtUnixNanos);
+    if (!inserted && found->second < event.endedAtUnixNanos) {
+        found->second = event.endedAtUnixNanos;
+        inserted = true;
+    }
+    unsaved_ = unsaved_ || inserted;
+}
+
+void SD4RunLedger::record(const SD4RunEvent& event) {
+    std::string& latest = storage_.latestRunIDByJobID[event.copyJobID];
+    unsaved_ = unsaved_ || latest != event.runID;
+    latest = event.runID;
+    claim(event);
+}
 
 bool SD4RunLedger::save() {
     try {
         fileManager_.createDirectories(fileURL_.parent_path());
         fileManager_.replaceAtomically(fileURL_, encode(storage_));
+        unsaved_ = false;
         return true;
     } catch (const std::exception&) {
         return false;

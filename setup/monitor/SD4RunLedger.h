@@ -12,7 +12,9 @@
 namespace quillstone {
 
 // The run ID last written to the status file, per copy job, kept in
-// sd4-run-ledger.json. Main thread only.
+// sd4-run-ledger.json, and the newest end time of a run of each job whose
+// entry was or is being written, so that an entry never moves back to an
+// older run. Main thread only.
 class SD4RunLedger {
 public:
     static constexpr const char* fileName = "sd4-run-ledger.json";
@@ -21,6 +23,8 @@ public:
     struct Storage {
         int64_t schemaVersion = currentSchemaVersion;
         std::map<std::string, std::string> latestRunIDByJobID;
+        // Older files lack it; a job without a time has no order to keep yet.
+        std::map<std::string, int64_t> latestEndedAtUnixNanosByJobID;
         bool operator==(const Storage&) const = default;
     };
 
@@ -33,7 +37,14 @@ public:
 
     // Exact equality with the job's latest run ID; run IDs carry no order.
     bool hasProcessed(const SD4RunEvent& event) const;
+    // Whether a run of the event's job that ended later was, or is being, written.
+    bool hasNewerRun(const SD4RunEvent& event) const;
+    // Raises the job's end time to the event's, without naming it the latest run.
     // In memory only, until save().
+    void claim(const SD4RunEvent& event);
+    // Whether memory holds anything the file does not.
+    bool hasUnsavedChanges() const { return unsaved_; }
+    // The job's latest run and end time. In memory only, until save().
     void record(const SD4RunEvent& event);
     // Whether the whole map reached the file.
     bool save();
@@ -47,6 +58,7 @@ private:
     FileManager& fileManager_;
     std::filesystem::path fileURL_;
     Storage storage_;
+    bool unsaved_ = false;
 };
 
 } // namespace quillstone

@@ -27,7 +27,23 @@ std::vector<std::string> SD4ShortcutResolver::arguments(unsigned userID, const f
             answerFile.string(), "--output-type",   "public.json"};
 }
 
-std::string SD4ShortcutResolver::failureMessage(const std::string& standardError) {
+std::string SD4ShortcutResolver::failureMessage(const std::string& captured) {
+    std::string standardError = captured;
+    if (standardError.size() >= keptErrorBytes) {
+        // Back off a multi-byte character cut at the limit, at most three bytes.
+        size_t end = standardError.size();
+        size_t start = end;
+        while (start > 0 && end - start < 4 && (static_cast<unsigned char>(standardError[start - 1]) & 0xC0) == 0x80) {
+            --start;
+        }
+        if (start > 0 && (static_cast<unsigned char>(standardError[start - 1]) & 0xC0) == 0xC0) {
+            unsigned char lead = static_cast<unsigned char>(standardError[start - 1]);
+            size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+            if (end - (start - 1) < length) {
+                standardError.resize(start - 1);
+            }
+        }
+    }
     if (!isValidUtf8(standardError)) {
         return SD4ShortcutResolverError::unknownShortcutError;
     }
@@ -66,7 +82,7 @@ SD4ResolvedRun SD4ShortcutResolver::resolveIn(const fs::path& workFolder, const 
     shortcut.setStandardError(ChildProcess::Stream::pipe);
     shortcut.launch();
     // Draining before waiting keeps a chatty Shortcut from stalling on a full pipe.
-    std::string standardError = shortcut.readStandardErrorToEnd();
+    std::string standardError = shortcut.readStandardErrorToEnd(keptErrorBytes);
     shortcut.waitUntilExit();
     if (shortcut.terminationReason() != ChildProcess::TerminationReason::exit || shortcut.terminationStatus() != 0) {
         throw SD4ShortcutResolverError::shortcutFailed(failureMessage(standardError));

@@ -23,6 +23,9 @@ public:
     static constexpr const char* workFolderPrefix = "Quillstone-SD4-";
     static constexpr const char* requestFileName = "input.json";
     static constexpr const char* answerFileName = "output.json";
+    // Of the Shortcut's error output only this much is kept: the rest is read
+    // and dropped, so a runaway Shortcut cannot fill the memory or the log.
+    static constexpr std::size_t keptErrorBytes = 16 * 1024;
 
     // The request file (input.json), written compact.
     struct Request {
@@ -43,7 +46,8 @@ public:
     // The launchctl arguments for one run (after the executable).
     static std::vector<std::string> arguments(unsigned userID, const std::filesystem::path& requestFile,
                                               const std::filesystem::path& answerFile);
-    // The Shortcut's error output as the failure message.
+    // The Shortcut's error output as the failure message; a character cut off
+    // by the keptErrorBytes limit is dropped.
     static std::string failureMessage(const std::string& standardError);
 
 private:

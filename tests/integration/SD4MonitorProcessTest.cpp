@@ -1,11 +1,6 @@
 // The real monitor process, started from a throwaway bundle whose launchctl is a
 // recording fake, on a private session bus, driven by signals sent with gdbus.
-#include "platform/ChildProcess.h"
-#include "platform/FileManager.h"
-#include "setup/model/QuillstoneConfigurationStore.h"
-#include "support/PrivateSessionBus.h"
-#include "support/TemporaryFolder.h"
-#include "support/WaitFor.h"
+#include "support/MonitorProcessFixture.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -21,132 +16,13 @@
 
 using namespace quillstone;
 using namespace std::chrono_literals;
-using quillstone::testing::PrivateSessionBus;
-using quillstone::testing::readText;
-using quillstone::testing::TemporaryFolder;
-using quillstone::testing::waitFor;
-using quillstone::testing::writeText;
+using namespace quillstone::testing;
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path builtBundle = QUILLSTONE_APP_DIR;
-const fs::path fixtures = fs::path(QUILLSTONE_SOURCE_DIR) / "tests/fixtures";
-
-struct Payload {
-    std::string jobID = "JOB-1";
-    std::string runID = "RUN-1";
-    std::string outcome = "succeeded";
-    bool catchup = false;
-    int64_t endedAtNanos = 1717171717000000000;
-
-    // GVariant text of the a{sv} user info.
-    std::string text() const {
-        return "{'version': <1>, 'copy_job_id': <'" + jobID + "'>, 'run_id': <'" + runID + "'>, 'outcome': <'" +
-               outcome + "'>, 'is_catchup': <" + (catchup ? "true" : "false") +
-               ">, 'ended_at_unix_nanos': <int64 " + std::to_string(endedAtNanos) + ">}";
-    }
-};
-
-class SD4MonitorProcessTest : public ::testing::Test {
-protected:
-    TemporaryFolder home;
-    PrivateSessionBus bus;
-    PosixFileManager files{UserDomain::rootedAt(home.path())};
-    fs::path bundle = home.path() / "Applications/Quillstone.app";
-    fs::path helpers = bundle / "Contents/Helpers";
-    fs::path support = home.path() / ".local/share/Quillstone";
-    fs::path statusFolder = home.path() / "Dropbox/Quillstone";
-    std::unique_ptr<ChildProcess> monitor;
-
-    SD4MonitorProcessTest() {
-        fs::create_directories(bundle / "Contents/MacOS");
-        fs::create_directories(helpers);
-        fs::create_directories(home.path() / "tmp");
-        fs::copy_file(builtBundle / "Contents/Info.plist", bundle / "Contents/Info.plist");
-        fs::copy_file(builtBundle / "Contents/MacOS/quillstone-setup", bundle / "Contents/MacOS/quillstone-setup");
-        fs::copy_file(fixtures / "monitor-launchctl", helpers / "launchctl");
-        configure("sd4");
-    }
-
-    ~SD4MonitorProcessTest() override { stopMonitor(SIGKILL); }
-
-    void configure(const std::string& integration) {
-        QuillstoneConfigurationStore store(files);
-        store.save(QuillstoneConfiguration{1, *integrationFromRawValue(integration), statusFolder.string()});
-    }
-
-    void startMonitor() {
-        monitor = std::make_unique<ChildProcess>(
-            "/usr/bin/env",
-            std::vector<std::string>{"HOME=" + home.path().string(),
-                                     "XDG_DATA_HOME=" + (home.path() / ".local/share").string(),
-                                     "TMPDIR=" + (home.path() / "tmp").string(), "LANG=C.UTF-8",
-                                     (bundle / "Contents/MacOS/quillstone-setup").string(), "--quillstone-sd4-monitor"});
-        monitor->setStandardInput(ChildProcess::Stream::null);
-        monitor->launch();
-    }
-
-    void startListeningMonitor() {
-        startMonitor();
-        ASSERT_TRUE(waitFor([&] { return countLines("distributed notification observer registered") == restarts + 1; }))
-            << log();
-        ++restarts;
-    }
-
-    void stopMonitor(int signal) {
-        if (monitor && monitor->isRunning()) {
-            ::kill(monitor->processIdentifier(), signal);
-            monitor->waitUntilExit();
-        }
-    }
-
-    void emit(const std::string& arguments) {
-        std::vector<std::string> command{"emit", "--session", "--object-path", "/", "--signal",
-                                         "com.shirtpocket.SuperDuper.runFinished"};
-        if (!arguments.empty()) {
-            command.push_back(arguments);
-        }
-        ChildProcess gdbus("/usr/bin/gdbus", command);
-        gdbus.launch();
-        gdbus.waitUntilExit();
-        ASSERT_EQ(gdbus.terminationStatus(), 0);
-    }
-
-    std::string log() const { return readText(support / "sd4-monitor.log"); }
-
-    // The log's messages without their time stamps, which must all be well formed.
-    std::vector<std::string> messages() const {
-        static const std::regex line(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ \| (.*)$)");
-        std::vector<std::string> result;
-        std::istringstream stream(log());
-        for (std::string text; std::getline(stream, text);) {
-            std::smatch match;
-            EXPECT_TRUE(std::regex_match(text, match, line)) << text;
-            result.push_back(match.size() > 1 ? match[1].str() : text);
-        }
-        return result;
-    }
-
-    int countLines(const std::string& message) const {
-        auto all = messages();
-        return static_cast<int>(std::count(all.begin(), all.end(), message));
-    }
-
-    std::vector<std::string> shortcutCalls() const {
-        std::vector<std::string> calls;
-        std::istringstream stream(readText(helpers / "calls.log"));
-        for (std::string call; std::getline(stream, call);) {
-            calls.push_back(call);
-        }
-        return calls;
-    }
-
-    std::string statusDocument() const { return readText(statusFolder / "backup_status.json"); }
-
-    int restarts = 0;
-};
+class SD4MonitorProcessTest : public MonitorProcessFixture {};
 
 const char* const acceptedDiagnostic = "notification received keys=copy_job_id,ended_at_unix_nanos,is_catchup,outcome,"
                                        "run_id,version version=1 outcome=succeeded jobID=true runID=true endedAt=true";

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 
@@ -246,20 +247,77 @@ TEST_F(SD4MonitorRuntimeTest, ALedgerThatCannotBeSavedLeavesTheRunPending) {
     EXPECT_EQ(background->size(), 0u);
 }
 
-TEST_F(SD4MonitorRuntimeTest, TwoRunsOfOneJobAreBothWrittenAndTheLastFinisherWins) {
+TEST_F(SD4MonitorRuntimeTest, AnEntryNeverMovesBackToAnOlderRunOfItsJob) {
     configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    SD4RunEvent older = event("R1");
+    SD4RunEvent newer = event("R2");
+    newer.endedAtUnixNanos += 86'400'000'000'000;
+    SD4RunEvent sameTime = event("R3");
+    sameTime.endedAtUnixNanos = newer.endedAtUnixNanos;
+    struct Case {
+        SD4RunEvent first, second;
+        std::vector<std::string> written;
+    };
+    // Both queued, then the Shortcut answers for the second before the first.
+    for (const Case& test : {Case{older, newer, {"R2"}}, Case{newer, older, {"R1", "R2"}},
+                             Case{sameTime, newer, {"R2", "R3"}}}) {
+        SCOPED_TRACE(test.first.runID + test.second.runID);
+        std::filesystem::remove(support() / "sd4-run-ledger.json");
+        writes.clear();
+        lines.clear();
+        auto runtime = makeRuntime();
+        runtime->start();
+        runtime->handle(test.first);
+        runtime->handle(test.second);
+        mainQueue->runAll();
+        ASSERT_EQ(background->size(), 2u);
+        background->runAt(1);
+        finishNextResolve();
+        std::vector<std::string> written;
+        for (const Write& write : writes) {
+            written.push_back(write.runID);
+        }
+        EXPECT_EQ(written, test.written);
+        EXPECT_EQ(SD4RunLedger(files).storage().latestRunIDByJobID.at("J1"), test.written.back());
+        EXPECT_TRUE(pendingRunIDs().empty());
+        EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                             "run dropped, a newer run of its job is already written: R1"),
+                  test.written.size() == 1 ? 1 : 0);
+        runtime->stop();
+    }
+}
+
+TEST_F(SD4MonitorRuntimeTest, TheNewerEndTimeIsSavedBeforeTheStatusWriteSoARestartKeepsTheOrder) {
+    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+    SD4RunEvent older = event("R1");
+    SD4RunEvent newer = event("R2");
+    newer.endedAtUnixNanos += 1;
+    {
+        SD4PendingRunStore store(files);
+        store.add(older);
+        store.add(newer);
+    }
+    // The process dies inside the newer run's status write.
+    writerFailure = "killed";
     auto runtime = makeRuntime();
     runtime->start();
-    runtime->handle(event("R1"));
-    runtime->handle(event("R2"));
     mainQueue->runAll();
-    ASSERT_EQ(background->size(), 2u);
     background->runAt(1);
+    mainQueue->runAll();
+    EXPECT_FALSE(SD4RunLedger(files).hasProcessed(newer));
+    runtime.reset();
+    background->runNext();
+    mainQueue->runAll();
+
+    writerFailure.reset();
+    runtime = makeRuntime();
+    runtime->start();
+    mainQueue->runAll();
+    background->runAt(0);
     finishNextResolve();
-    ASSERT_EQ(writes.size(), 2u);
+    finishNextResolve();
+    ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].runID, "R2");
-    EXPECT_EQ(writes[1].runID, "R1");
-    EXPECT_EQ(SD4RunLedger(files).storage().latestRunIDByJobID.at("J1"), "R1");
     EXPECT_TRUE(pendingRunIDs().empty());
 }
 

@@ -44,7 +44,8 @@ TEST_F(SD4RunLedgerTest, RecordStaysInMemoryUntilSaved) {
     ledger.record(event("J", "R1"));
     EXPECT_FALSE(std::filesystem::exists(file()));
     EXPECT_TRUE(ledger.save());
-    EXPECT_EQ(readText(file()), R"({"latestRunIDByJobID":{"J":"R1"},"schemaVersion":1})");
+    EXPECT_EQ(readText(file()),
+              R"({"latestEndedAtUnixNanosByJobID":{"J":1},"latestRunIDByJobID":{"J":"R1"},"schemaVersion":1})");
     EXPECT_TRUE(SD4RunLedger(files).hasProcessed(event("J", "R1")));
 }
 
@@ -86,4 +87,29 @@ TEST_F(SD4RunLedgerTest, RemoveFileEmptiesOnlyWhenItDeletedOne) {
     ledger.removeFile();
     EXPECT_FALSE(std::filesystem::exists(file()));
     EXPECT_FALSE(ledger.hasProcessed(event("J", "R1")));
+}
+
+TEST_F(SD4RunLedgerTest, KeepsTheNewestEndTimePerJobAndToleratesFilesWithoutOne) {
+    writeText(file(), R"({"schemaVersion":1,"latestRunIDByJobID":{"J":"R1","K":"R7"},)"
+                      R"("latestEndedAtUnixNanosByJobID":{"J":50,"K":"late"}})");
+    SD4RunLedger ledger(files);
+    EXPECT_TRUE(ledger.hasProcessed(event("K", "R7"))) << "a damaged time costs only the order";
+    SD4RunEvent older = event("J", "R0");
+    older.endedAtUnixNanos = 49;
+    SD4RunEvent newer = event("J", "R2");
+    newer.endedAtUnixNanos = 60;
+    EXPECT_TRUE(ledger.hasNewerRun(older));
+    EXPECT_FALSE(ledger.hasNewerRun(newer));
+    EXPECT_FALSE(ledger.hasNewerRun(event("K", "R8")));
+    EXPECT_FALSE(ledger.hasUnsavedChanges());
+
+    ledger.claim(newer);
+    EXPECT_TRUE(ledger.hasUnsavedChanges());
+    EXPECT_FALSE(ledger.hasProcessed(newer)) << "a claim names no run";
+    ledger.record(older);
+    EXPECT_TRUE(ledger.hasNewerRun(older)) << "the end time never moves back";
+    ASSERT_TRUE(ledger.save());
+    EXPECT_FALSE(ledger.hasUnsavedChanges());
+    EXPECT_EQ(SD4RunLedger(files).storage().latestEndedAtUnixNanosByJobID,
+              (std::map<std::string, int64_t>{{"J", 60}}));
 }
