@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   dbus dbus-bin libglib2.0-bin
   locales xvfb procps
+  original-awk
   libxcb1-dev
 )
 
