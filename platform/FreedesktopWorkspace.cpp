@@ -1,6 +1,8 @@
 #include "platform/FreedesktopWorkspace.h"
 
 #include "platform/Bundle.h"
+#include "platform/ChildProcess.h"
+#include "platform/SystemTools.h"
 #include "platform/FileError.h"
 
 #include <algorithm>
@@ -63,11 +65,29 @@ std::string localDeletionDate(TimePoint moment) {
 } // namespace
 
 FreedesktopWorkspace::FreedesktopWorkspace(FileManager& fileManager, std::vector<fs::path> applicationFolders,
-                                           fs::path trashFolder, const Clock& clock)
+                                           fs::path trashFolder, const Clock& clock, fs::path openTool)
     : fileManager_(fileManager),
       applicationFolders_(std::move(applicationFolders)),
       trashFolder_(std::move(trashFolder)),
-      clock_(clock) {}
+      clock_(clock),
+      openTool_(std::move(openTool)) {}
+
+bool FreedesktopWorkspace::open(const std::string& target) {
+    if (target.empty()) {
+        return false;
+    }
+    try {
+        ChildProcess child(openTool_.empty() ? SystemTools::current().open : openTool_, {target});
+        child.setStandardInput(ChildProcess::Stream::null);
+        child.setStandardOutput(ChildProcess::Stream::null);
+        child.setStandardError(ChildProcess::Stream::null);
+        child.launch();
+        child.waitUntilExit();
+        return child.terminationReason() == ChildProcess::TerminationReason::exit && child.terminationStatus() == 0;
+    } catch (const ProcessLaunchError&) {
+        return false;
+    }
+}
 
 fs::path FreedesktopWorkspace::homeTrash(const UserDomain& domain) {
     fs::path data = domain.applicationSupportDirectories.empty() ? domain.home / ".local" / "share"

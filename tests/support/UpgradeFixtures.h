@@ -57,8 +57,14 @@ public:
             onRecycle(items);
         }
     }
+    bool open(const std::string& target) override {
+        opened.push_back(target);
+        return opens;
+    }
     std::vector<std::filesystem::path> applications;
     mutable std::vector<std::string> queriedIdentifiers;
+    std::vector<std::string> opened;
+    bool opens = true;
     std::vector<std::filesystem::path> recycled;
     std::function<void(const std::vector<std::filesystem::path>&)> onRecycle;
 };

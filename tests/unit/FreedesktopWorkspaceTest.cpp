@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 using namespace quillstone;
 using namespace quillstone::testing;
@@ -86,4 +87,20 @@ TEST(PosixFileManagerQueries, ListingDeletabilityAndLinks) {
 
     EXPECT_TRUE(files.isDeletableFile(root / "folder" / "a"));
     EXPECT_FALSE(files.isDeletableFile(root / "folder" / "absent"));
+}
+
+TEST_F(FreedesktopWorkspaceTest, OpenHandsTheTargetToTheOpenToolAndReportsItsStatus) {
+    auto tool = root / "open";
+    {
+        std::ofstream script(tool);
+        script << "#!/bin/sh\nprintf '%s' \"$*\" > \"$(dirname \"$0\")/opened\"\n[ \"$1\" != fail ]\n";
+    }
+    fs::permissions(tool, fs::perms::owner_all);
+    FreedesktopWorkspace opener(files, {}, trash(), clock, tool);
+    EXPECT_TRUE(opener.open("https://example.com/a b"));
+    EXPECT_EQ(readText(root / "opened"), "https://example.com/a b");
+    EXPECT_FALSE(opener.open("fail"));
+    EXPECT_FALSE(opener.open(""));
+    FreedesktopWorkspace missing(files, {}, trash(), clock, root / "no-such-tool");
+    EXPECT_FALSE(missing.open("/tmp"));
 }

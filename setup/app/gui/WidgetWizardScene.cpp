@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QLabel>
 
 namespace quillstone {
 
@@ -34,7 +35,12 @@ void WidgetWizardScene::present(QuillstoneAppDelegate& delegate, QuillstoneConfi
     window_->resize(defaultWidth, defaultHeight);
     auto* layout = new QGridLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new ContentView(configurationStore, window_.get()), 0, 0);
+    // Placeholder until the wizard's widgets host ContentView here, with this store.
+    static_cast<void>(configurationStore);
+    auto* placeholder = new QLabel(QString::fromUtf8(ContentView::title), window_.get());
+    placeholder->setAlignment(Qt::AlignCenter);
+    placeholder->setFixedSize(ContentView::width, ContentView::height);
+    layout->addWidget(placeholder, 0, 0);
 
     SetupWindowRegistration registration([&delegate](QWidget* window) {
         delegate.registerMainWindow(std::make_shared<QtSetupWindow>(window));

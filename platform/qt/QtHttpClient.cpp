@@ -1,0 +1,59 @@
+#include "platform/qt/QtHttpClient.h"
+
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+namespace quillstone {
+
+bool QtHttpClient::isFetchable(const std::string& url) {
+    QUrl address(QString::fromStdString(url), QUrl::StrictMode);
+    if (!address.isValid() || address.host().isEmpty()) {
+        return false;
+    }
+    auto scheme = address.scheme().toLower();
+    if (scheme == "https") {
+        return true;
+    }
+    if (scheme != "http") {
+        return false;
+    }
+    auto host = address.host().toLower();
+    if (host == "localhost") {
+        return true;
+    }
+    QHostAddress literal(host);
+    return !literal.isNull() && literal.isLoopback();
+}
+
+HttpResponse QtHttpClient::get(const std::string& url) {
+    HttpResponse response;
+    if (!isFetchable(url)) {
+        return response;
+    }
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(QString::fromStdString(url)));
+    request.setTransferTimeout(transferTimeoutMilliseconds);
+    // Redirects stay within the same rules as the first address.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    QEventLoop loop;
+    QNetworkReply* reply = manager.get(request);
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    auto status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid()) {
+        // An HTTP answer, whatever its status: the status decides, not Qt's error.
+        response.transferred = true;
+        response.statusCode = status.toInt();
+        response.body = reply->readAll().toStdString();
+    } else if (reply->error() == QNetworkReply::NoError) {
+        response.transferred = true; // an answer, but not an HTTP one
+    }
+    delete reply;
+    return response;
+}
+
+} // namespace quillstone

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+namespace quillstone::testing {
+
+// A one-thread HTTP/1.0 server on 127.0.0.1 with a canned answer per path
+// (404 for the rest); counts the requests it was sent.
+class LocalHttpServer {
+public:
+    struct Answer {
+        int status = 200;
+        std::string body;
+    };
+
+    LocalHttpServer() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener_, 16) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            throw std::runtime_error("local HTTP server cannot listen");
+        }
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~LocalHttpServer() {
+        stopping_ = true;
+        thread_.join();
+        ::close(listener_);
+    }
+    LocalHttpServer(const LocalHttpServer&) = delete;
+    LocalHttpServer& operator=(const LocalHttpServer&) = delete;
+
+    void answer(const std::string& path, int status, std::string body) {
+        std::lock_guard lock(mutex_);
+        answers_[path] = Answer{status, std::move(body)};
+    }
+    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+    int requestCount() const { return requests_; }
+
+    // An address on which nothing listens: the connection is refused.
+    static std::string refusedUrl(const std::string& path) {
+        int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+        ::close(probe);
+        return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + path;
+    }
+
+private:
+    void serve() {
+        while (!stopping_) {
+            pollfd ready{listener_, POLLIN, 0};
+            if (::poll(&ready, 1, 20) <= 0) {
+                continue;
+            }
+            int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client < 0) {
+                continue;
+            }
+            handle(client);
+            ::close(client);
+        }
+    }
+    void handle(int client) {
+        std::string request;
+        char buffer[4096];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            pollfd ready{client, POLLIN, 0};
+            if (::poll(&ready, 1, 2000) <= 0) {
+                return;
+            }
+            auto got = ::read(client, buffer, sizeof buffer);
+            if (got <= 0) {
+                return;
+            }
+            request.append(buffer, static_cast<std::size_t>(got));
+        }
+        ++requests_;
+        auto start = request.find(' ') + 1;
+        auto path = request.substr(start, request.find(' ', start) - start);
+        Answer reply{404, "not found"};
+        {
+            std::lock_guard lock(mutex_);
+            if (auto found = answers_.find(path); found != answers_.end()) {
+                reply = found->second;
+            }
+        }
+        std::string text = "HTTP/1.0 " + std::to_string(reply.status) + " Canned\r\nContent-Type: application/json\r\n" +
+                           "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
+                           reply.body;
+        std::size_t sent = 0;
+        while (sent < text.size()) {
+            auto wrote = ::write(client, text.data() + sent, text.size() - sent);
+            if (wrote <= 0) {
+                return;
+            }
+            sent += static_cast<std::size_t>(wrote);
+        }
+    }
+
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> requests_{0};
+    std::mutex mutex_;
+    std::map<std::string, Answer> answers_;
+    std::thread thread_;
+};
+
+} // namespace quillstone::testing
