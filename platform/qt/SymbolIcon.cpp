@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QPainter>
+#include <QStandardPaths>
 
 namespace quillstone {
 
@@ -11,6 +12,9 @@ namespace {
 const QHash<QString, QString>& table() {
     static const QHash<QString, QString> names{
         {"arrow.clockwise", "view-refresh-symbolic"},
+        {"arrow.down", "go-down-symbolic"},
+        {"arrow.down.circle.fill", "go-bottom-symbolic"},
+        {"arrow.triangle.2.circlepath.circle.fill", "view-refresh-symbolic"},
         {"bolt.fill", "weather-storm-symbolic"},
         {"checkmark", "object-select-symbolic"},
         {"checkmark.circle.fill", "emblem-ok-symbolic"},
@@ -21,8 +25,11 @@ const QHash<QString, QString>& table() {
         {"folder.fill", "folder-symbolic"},
         {"info.circle", "dialog-information-symbolic"},
         {"iphone", "phone-symbolic"},
+        {"lock.shield.fill", "channel-secure-symbolic"},
+        {"safari.fill", "web-browser-symbolic"},
         {"slider.horizontal.3", "preferences-system-symbolic"},
         {"sparkles", "starred-symbolic"},
+        {"star.fill", "starred-symbolic"},
         {"square.and.arrow.down", "document-save-symbolic"},
         {"square.and.arrow.down.fill", "document-save-symbolic"},
         {"wrench.and.screwdriver.fill", "applications-engineering-symbolic"},
@@ -59,6 +66,14 @@ QPixmap SymbolIcon::pixmap(const QString& symbol, int size, const QColor& colour
 }
 
 void SymbolIcon::installFallbackTheme() {
+    // Without a platform theme (offscreen) Qt looks for themes in its resources only.
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        if (!paths.contains(folder + "/icons")) {
+            paths << folder + "/icons";
+        }
+    }
+    QIcon::setThemeSearchPaths(paths);
     QIcon::setFallbackThemeName("Adwaita");
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == "hicolor") {
         QIcon::setThemeName("Adwaita");

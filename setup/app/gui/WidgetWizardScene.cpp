@@ -1,17 +1,31 @@
 #include "setup/app/gui/WidgetWizardScene.h"
 
+#include "platform/Bundle.h"
+#include "platform/qt/Compositor.h"
+#include "platform/qt/SymbolIcon.h"
 #include "setup/app/QuillstoneAppDelegate.h"
 #include "setup/app/gui/QtSetupWindow.h"
 #include "setup/app/gui/SetupWindowRegistration.h"
 #include "setup/wizard/ContentView.h"
+#include "setup/wizard/ContentViewEnvironment.h"
+#include "setup/wizard/widgets/WizardWindow.h"
 
 #include <QApplication>
 #include <QGridLayout>
-#include <QLabel>
+#include <QIcon>
+
 
 namespace quillstone {
 
-WidgetWizardScene::~WidgetWizardScene() { QObject::disconnect(lastWindowClosed_); }
+WidgetWizardScene::WidgetWizardScene() = default;
+
+WidgetWizardScene::~WidgetWizardScene() {
+    QObject::disconnect(lastWindowClosed_);
+    // The window goes first: it stops listening to the state it draws.
+    window_.reset();
+    view_.reset();
+    environment_.reset();
+}
 
 std::unique_ptr<QCoreApplication> WidgetWizardScene::makeApplication(int& argc, char** argv) {
     return std::make_unique<QApplication>(argc, argv);
@@ -29,18 +43,28 @@ void WidgetWizardScene::present(QuillstoneAppDelegate& delegate, QuillstoneConfi
             QCoreApplication::quit();
         }
     });
+    SymbolIcon::installFallbackTheme();
+    const QIcon icon(QString::fromStdString(Bundle::main().resource(iconResource).string()));
+    if (!icon.isNull()) {
+        QGuiApplication::setWindowIcon(icon);
+    }
 
+    environment_ = std::make_unique<ContentViewEnvironment>(configurationStore);
+    view_ = std::make_unique<ContentView>(environment_->collaborators(
+        [this](const QuillstoneFolderChoice& choice) { return folderChooser_(choice); },
+        [] { QCoreApplication::quit(); }));
+
+    const bool translucent = Compositor::isRunning();
     window_ = std::make_unique<QWidget>();
     window_->setWindowTitle(QString::fromUtf8(windowTitle));
-    window_->resize(defaultWidth, defaultHeight);
+    window_->setFixedSize(defaultWidth, defaultHeight);
+    if (translucent) {
+        window_->setAttribute(Qt::WA_TranslucentBackground);
+    }
     auto* layout = new QGridLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);
-    // Placeholder until the wizard's widgets host ContentView here, with this store.
-    static_cast<void>(configurationStore);
-    auto* placeholder = new QLabel(QString::fromUtf8(ContentView::title), window_.get());
-    placeholder->setAlignment(Qt::AlignCenter);
-    placeholder->setFixedSize(ContentView::width, ContentView::height);
-    layout->addWidget(placeholder, 0, 0);
+    layout->addWidget(new WizardWindow(*view_, translucent, window_.get()), 0, 0);
+    folderChooser_.setParent(window_.get());
 
     SetupWindowRegistration registration([&delegate](QWidget* window) {
         delegate.registerMainWindow(std::make_shared<QtSetupWindow>(window));

@@ -1,0 +1,135 @@
+#include "WizardHarness.h"
+
+#include "setup/app/gui/QtFolderChooser.h"
+#include "setup/wizard/widgets/UpgradePrompt.h"
+
+#include <QAccessibleActionInterface>
+#include <QFileDialog>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+
+TEST(WizardPromptsTest, WelcomeRemovalBoxAsksAndShowsAFailure) {
+    WizardHarness wizard;
+    wizard.monitor.plistExists = true;
+    writeText(wizard.configurationStore.fileURL(), R"({"version":1,"integration":"classic","quillstoneFolderPath":"/x/Quillstone"})");
+    wizard.open();
+    EXPECT_TRUE(wizard.shows("Quillstone Monitor is installed"));
+    wizard.screenshot("wizard-0-welcome-removal-box");
+
+    wizard.click("Remove Quillstone Monitor");
+    QMessageBox* alert = WizardHarness::openAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->text(), "Remove the Quillstone Monitor?");
+    EXPECT_EQ(alert->informativeText(), "The monitor, its local configuration and local Run-ID history are removed. "
+                                        "backup_status.json and logs stay.");
+    wizard.screenshot("wizard-alert-remove-monitor", alert);
+
+    wizard.monitor.failure = "The Quillstone Monitor could not be stopped.";
+    QTest::mouseClick(WizardHarness::alertButton(alert, "Remove monitor"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(wizard.terminations, 0);
+    EXPECT_TRUE(wizard.shows("Removal failed: The Quillstone Monitor could not be stopped."));
+    EXPECT_TRUE(wizard.button("Remove Quillstone Monitor")->isEnabled()) << "the user can try again";
+    wizard.screenshot("wizard-0-welcome-removal-failed");
+}
+
+TEST(WizardPromptsTest, UpgradePromptCoversTheWindowWithItsKeys) {
+    WizardHarness wizard;
+    wizard.candidate = QuillstoneUpgradeCandidate{.installedVersion = "2.2",
+                                                  .installedBuild = "12",
+                                                  .installedBundleURL = "/Applications/Quillstone Setup.app",
+                                                  .currentVersion = "2.3",
+                                                  .currentBuild = "40",
+                                                  .preservesLegacyClassicFiles = true};
+    wizard.open();
+    UpgradePrompt* prompt = wizard.window->upgradePrompt();
+    ASSERT_TRUE(prompt->isVisible());
+    EXPECT_EQ(prompt->geometry(), wizard.window->rect());
+    EXPECT_FALSE(wizard.button("Continue")->isEnabled()) << "nothing beneath the prompt reacts";
+    EXPECT_TRUE(wizard.shows("Upgrade Quillstone?"));
+    EXPECT_TRUE(wizard.shows("Quillstone 2.2 (Build 12) is currently installed."));
+    EXPECT_TRUE(wizard.shows("Would you like to upgrade to Quillstone 2.3 (Build 40)?"));
+    EXPECT_TRUE(wizard.shows("Your existing BackupMonitor.sh, backup status and logs will be kept."));
+    wizard.expectAccessibleAsDrawn();
+    wizard.screenshot("wizard-upgrade-prompt");
+
+    // Return is Upgrade Now; running from elsewhere than /Applications leaves an error line.
+    QTest::keyClick(wizard.window.get(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(wizard.shows("Install Quillstone 2.3 first. The active Monitor was not changed."));
+    EXPECT_TRUE(prompt->isVisible());
+    wizard.expectAccessibleAsDrawn();
+    wizard.screenshot("wizard-upgrade-prompt-error");
+
+    prompt->setInProgress(true);
+    EXPECT_FALSE(prompt->cancelButton()->isEnabled());
+    EXPECT_TRUE(prompt->upgradeButton()->isBusy());
+    wizard.screenshot("wizard-upgrade-prompt-running");
+    prompt->setInProgress(false);
+
+    QTest::keyClick(wizard.window.get(), Qt::Key_Escape);
+    EXPECT_EQ(wizard.terminations, 1) << "Escape is Cancel, which quits";
+}
+
+TEST(WizardPromptsTest, OfferedUpdateOpensItsDownload) {
+    WizardHarness wizard;
+    wizard.http.response = {true, 200,
+                            R"({"version":"2.4","build":41,"downloadURL":"https://quillstone.app/download"})"};
+    wizard.open();
+    EXPECT_EQ(wizard.button("Update 2.4 available"), nullptr) << "asked once the window is shown";
+    wizard.backgroundQueue.runNext();
+    wizard.mainQueue.runAll();
+    ASSERT_NE(wizard.button("Update 2.4 available"), nullptr);
+    wizard.screenshot("wizard-update-offered");
+    wizard.click("Update 2.4 available");
+    EXPECT_EQ(wizard.workspace.opened, std::vector<std::string>{"https://quillstone.app/download"});
+    wizard.window->hide();
+    wizard.window->show();
+    EXPECT_EQ(wizard.backgroundQueue.size(), 0u) << "one check per window";
+}
+
+TEST(WizardPromptsTest, OptionCardsAnswerAssistiveToggleLikeAClick) {
+    WizardHarness wizard;
+    wizard.shortcuts.installed = true;
+    wizard.open();
+    wizard.click("Continue");
+    wizard.click("Continue");
+    wizard.click("Continue");
+    wizard.click("Activate Quillstone");
+    wizard.click("Back");
+    wizard.click("Back");
+
+    auto toggle = [&](const QString& card) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(wizard.button(card));
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_TRUE(accessible->state().checkable);
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QApplication::processEvents();
+    };
+    // The selected card stays selected and still clears the result.
+    toggle("SuperDuper! 4");
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(wizard.button("SuperDuper! 4"))->state().checked);
+    EXPECT_FALSE(wizard.view->activationSucceeded());
+    toggle("SuperDuper! Classic");
+    EXPECT_EQ(wizard.view->selectedIntegration(), QuillstoneIntegration::classic);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(wizard.button("SuperDuper! Classic"))->state().checked);
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(wizard.button("SuperDuper! 4"))->state().checked);
+}
+
+TEST(WizardPromptsTest, FolderPanelChoosesDirectoriesOnly) {
+    WizardHarness wizard;
+    QuillstoneFolderChoice choice;
+    choice.startingFolder = wizard.home.path();
+    std::unique_ptr<QFileDialog> dialog(QtFolderChooser::makeDialog(choice, nullptr));
+    EXPECT_EQ(dialog->windowTitle(), "Choose where Quillstone status should be stored");
+    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), "Choose");
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+    EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
+    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_FALSE(dialog->testOption(QFileDialog::ReadOnly)) << "new folders can be made";
+    EXPECT_EQ(std::filesystem::path(dialog->directory().absolutePath().toStdString()), wizard.home.path());
+    dialog->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(dialog->grab().save(WizardHarness::screenshotPath("wizard-folder-panel")));
+}
