@@ -11,11 +11,28 @@ SystemTools SystemTools::forBundle(const Bundle& bundle) {
                        bundle.helper("osascript")};
 }
 
+Bundle SystemTools::outermostBundle(const Bundle& bundle) {
+    // A.app/Contents/.../B.app is B inside A; stop at the first .app that
+    // does not hold the one below it in its Contents.
+    std::filesystem::path outer = bundle.path();
+    for (auto folder = outer.parent_path(); folder.has_relative_path(); folder = folder.parent_path()) {
+        if (folder.extension() != ".app") {
+            continue;
+        }
+        auto inside = outer.lexically_relative(folder);
+        if (inside.empty() || *inside.begin() != "Contents") {
+            break;
+        }
+        outer = folder;
+    }
+    return Bundle(outer);
+}
+
 SystemTools SystemTools::current() {
 #ifdef __APPLE__
     return macOS();
 #else
-    return forBundle(Bundle::main());
+    return forBundle(outermostBundle(Bundle::main()));
 #endif
 }
 

@@ -16,7 +16,10 @@ struct SystemTools {
 
     static SystemTools macOS();
     static SystemTools forBundle(const Bundle& bundle);
-    // The tools of the running platform for the running bundle.
+    // The bundle whose helpers a nested bundle uses: the outermost .app that holds
+    // it below its Contents (the status app inside the setup app), else itself.
+    static Bundle outermostBundle(const Bundle& bundle);
+    // The tools of the running platform for the running bundle (its outermost one).
     static SystemTools current();
 };
 

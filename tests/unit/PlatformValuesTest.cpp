@@ -1,6 +1,7 @@
 #include "platform/InternetDateTime.h"
 #include "platform/Plist.h"
 #include "platform/SupportFolder.h"
+#include "platform/SystemTools.h"
 
 #include <cstdlib>
 #include <plist/plist.h>
@@ -23,6 +24,26 @@ TEST(SupportFolder, FirstApplicationSupportFolderElseHome) {
     EXPECT_EQ(supportFolder(domain), "/data/one/Quillstone");
     domain.applicationSupportDirectories.clear();
     EXPECT_EQ(supportFolder(domain), "/home/u/Quillstone");
+}
+
+TEST(SystemTools, NestedBundlesUseTheOutermostBundlesHelpers) {
+    struct Case {
+        const char* running;
+        const char* helpers;
+    };
+    const Case cases[] = {
+        {"/A/Quillstone.app", "/A/Quillstone.app"},
+        {"/A/Quillstone.app/Contents/Library/LoginItems/Quillstone Status.app", "/A/Quillstone.app"},
+        // A folder that merely ends in .app above the bundle is not its container.
+        {"/home/my.app/build/Quillstone.app", "/home/my.app/build/Quillstone.app"},
+        {"/home/my.app/b/Quillstone.app/Contents/Library/LoginItems/S.app", "/home/my.app/b/Quillstone.app"},
+        {"/bin", "/bin"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SystemTools::forBundle(SystemTools::outermostBundle(Bundle(c.running))).launchctl,
+                  std::filesystem::path(c.helpers) / "Contents/Helpers/launchctl")
+            << c.running;
+    }
 }
 
 TEST(Plist, XmlRoundTripKeepsTypes) {

@@ -65,12 +65,16 @@ TEST(StatusDocumentReader, DecodesTheFiveFieldsAndIgnoresEverythingElse) {
     EXPECT_EQ(document->backups[1].freeSpace, std::optional<std::string>(""));
     EXPECT_EQ(document->backups[2].freeSpace, std::nullopt);
     EXPECT_EQ(document->backups[3].freeSpace, std::nullopt);
+    auto empty = StatusDocument::decode(R"({"backups": []})");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->backups.empty());
 }
 
 TEST(StatusDocumentReader, AnyDeviationFailsTheWholeDocument) {
     const char* bad[] = {
         R"({"backups":[{"id":"1","name":7,"status":"S","completedAt":"x"}]})",
         R"({"backups":[{"id":"1","status":"S","completedAt":"x"}]})",
+        R"({"backups":[{"id":"1","name":"n","status":"S","completedAt":"x"},{"id":"2","name":"n","status":"S"}]})",
         R"({"backups":[{"id":"1","name":"n","status":"S","completedAt":"x","freeSpace":3}]})",
         R"({"backups":["x"]})",
         R"({"backups":{}})",

@@ -1,0 +1,89 @@
+#include "platform/ChildProcessCommandRunner.h"
+#include "platform/FileManager.h"
+#include "status/StatusPopover.h"
+#include "support/ManualBackgroundQueue.h"
+#include "support/ManualMainQueue.h"
+#include "support/ScopedEnvironment.h"
+#include "support/StatusFakes.h"
+#include "support/TemporaryFolder.h"
+#include "support/UpgradeFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+using namespace std::chrono;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path fixtures = fs::path(QUILLSTONE_SOURCE_DIR) / "tests/fixtures";
+
+// The panel's state against real child processes: the recording launchctl stand-in.
+class StatusPopoverProcessTest : public ::testing::Test {
+protected:
+    TemporaryFolder root;
+    fs::path log = root / "launchctl.log";
+    PosixFileManager files{UserDomain::rootedAt(root / "home")};
+    CannedHttpClient http;
+    ScriptedWorkspace workspace;
+    ManualClock clock{TimePoint(hours(24 * 365 * 50))};
+    ManualMainQueue mainQueue;
+    ManualBackgroundQueue background;
+    ManualRefreshTimer timer;
+    ScopedEnvironment environment;
+
+    void SetUp() override { environment.set("QUILLSTONE_FAKE_LAUNCHCTL_LOG", log.string()); }
+
+    std::unique_ptr<StatusPopover> make(const fs::path& launchctl, std::string manifestURL = "") {
+        return std::make_unique<StatusPopover>(StatusPopover::Collaborators{
+            files, ChildProcessCommandRunner::shared(), launchctl, 501, http, workspace, clock, mainQueue, background,
+            timer, std::move(manifestURL), "2.3", "40"});
+    }
+    void settle() {
+        while (background.runNext() || mainQueue.runNext()) {
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(StatusPopoverProcessTest, RestartReportsWhatTheRefreshedAgentSays) {
+    struct Case {
+        const char* failing;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"kickstart", "The monitor was restarted."}, // its exit status is not what counts
+        {"print", "The monitor could not be started."},
+    };
+    for (const auto& c : cases) {
+        environment.set("QUILLSTONE_FAKE_LAUNCHCTL_FAIL", c.failing);
+        fs::remove(log);
+        auto popover = make(fixtures / "fake-launchctl");
+        clock.advance(seconds(7));
+        popover->restartMonitor();
+        settle();
+        EXPECT_EQ(popover->actionMessage(), c.message) << c.failing;
+        EXPECT_EQ(popover->lastRefreshedAt(), clock.now());
+        EXPECT_EQ(readText(log), "print gui/501/com.quillstone.monitor\n"
+                                 "kickstart -k gui/501/com.quillstone.monitor\n"
+                                 "print gui/501/com.quillstone.monitor\n");
+    }
+}
+
+TEST_F(StatusPopoverProcessTest, RestartThatCannotStartChangesNothingElse) {
+    writeText(root / "home/Quillstone/backup_status.json", R"({"backups":[]})");
+    auto popover = make(root / "missing/launchctl", "https://quillstone.app/version.json");
+    TimePoint created = popover->lastRefreshedAt();
+    writeText(root / "home/Quillstone/backup_status.json", "changed meanwhile");
+    clock.advance(seconds(7));
+    popover->restartMonitor();
+    settle();
+    EXPECT_EQ(popover->actionMessage(), "Restart failed.");
+    EXPECT_EQ(popover->lastRefreshedAt(), created);
+    EXPECT_TRUE(popover->document());
+    EXPECT_TRUE(http.requests.empty());
+}

@@ -1,0 +1,63 @@
+#include "status/CompletionDate.h"
+#include "status/StatusBackup.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using namespace std::chrono;
+
+namespace {
+
+TimePoint at(sys_days day, seconds time) { return TimePoint(day.time_since_epoch() + time); }
+
+const TimePoint may1 = at(2024y / May / 1, hours(10) + minutes(20) + seconds(30));
+
+} // namespace
+
+TEST(StatusCompletionDate, InternetDateTimeThenTheFixedPattern) {
+    struct Case {
+        const char* text;
+        std::optional<TimePoint> expected;
+    };
+    const Case cases[] = {
+        {"2024-05-01T10:20:30Z", may1},
+        {"2024-05-01T12:20:30+02:00", may1},
+        {"2024-05-01T07:50:30-02:30", may1},
+        {"2024-05-01T12:20:30+0200", may1},
+        {"2024-05-01T10:20:30.250Z", std::nullopt},
+        {"2024-05-01T10:20:30.250+0000", std::nullopt},
+        {"2024-05-01T10:20:30", std::nullopt},
+        {"2024-05-01 10:20:30Z", std::nullopt},
+        {"2024-02-30T10:20:30Z", std::nullopt},
+        {"2024-05-01T24:00:00Z", std::nullopt},
+        {"2024-05-01T10:20:30Zjunk", std::nullopt},
+        {"2024-05-01T10:20:30+0200 ", std::nullopt},
+        // Beyond what the clock holds: shown as text rather than wrapped around.
+        {"9999-12-31T23:59:59Z", std::nullopt},
+        {"yesterday", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CompletionDate::parse(c.text), c.expected) << c.text;
+    }
+}
+
+TEST(StatusCompletionDate, AgeTextSteps) {
+    struct Case {
+        seconds age;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {seconds(0), "now"},          {seconds(59), "now"},          {seconds(60), "1m"},
+        {seconds(3599), "59m"},       {seconds(3600), "1h 0m"},      {seconds(86399), "23h 59m"},
+        {seconds(86400), "1d 0h"},    {seconds(90061), "1d 1h"},     {seconds(-5), "now"},
+        {seconds(-90061), "now"},
+    };
+    StatusBackup entry{"1", "Mac", "SUCCESS", "2024-05-01T10:20:30Z", std::nullopt};
+    for (const auto& c : cases) {
+        // Fractions of a second in the clock never round up.
+        EXPECT_EQ(CompletionDate::ageText(entry.completedAt, may1 + c.age + milliseconds(999)), c.expected) << c.age.count();
+    }
+    entry.completedAt = "yesterday";
+    EXPECT_EQ(CompletionDate::ageText(entry.completedAt, may1), "yesterday");
+}
