@@ -1,8 +1,46 @@
-#include <QCoreApplication>
+#include "platform/qt/Compositor.h"
+#include "platform/qt/QtBackgroundQueue.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/SymbolIcon.h"
+#include "status/StatusEnvironment.h"
+#include "status/StatusPopover.h"
+#include "status/widgets/MenuBarExtra.h"
+#include "status/widgets/QtStatusRefreshTimer.h"
+#include "status/widgets/StatusInstanceService.h"
+#include "status/widgets/StatusPanel.h"
+#include "status/widgets/StatusPanelController.h"
 
-// The menu-bar panel arrives with the status application's own work; until
-// then the program only proves the bundle is laid out and starts.
+#include <QApplication>
+
+using namespace quillstone;
+
 int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    return 0;
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillstone Status"));
+    QApplication::setDesktopFileName(QString::fromUtf8(StatusInstanceService::serviceName));
+    // The panel hides and shows; only Stop App, or closing it where there is no tray, ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    MenuBarExtra* extra = nullptr;
+    StatusInstanceService instance([&extra] {
+        if (extra != nullptr) {
+            extra->showPanel();
+        }
+    });
+    if (instance.registerOnSessionBus() == StatusInstanceService::Registration::taken &&
+        StatusInstanceService::showRunningInstance()) {
+        return 0;
+    }
+    SymbolIcon::installFallbackTheme();
+
+    auto environment = StatusEnvironment::forRunningBundle();
+    QtMainQueue mainQueue;
+    QtBackgroundQueue backgroundQueue(2);
+    QtStatusRefreshTimer timer;
+    StatusPopover popover(environment->collaborators(mainQueue, backgroundQueue, timer));
+    StatusPanel panel;
+    new StatusPanelController(popover, panel, [] { QCoreApplication::quit(); });
+    extra = new MenuBarExtra(panel, Compositor::isRunning());
+    extra->start();
+    return application.exec();
 }

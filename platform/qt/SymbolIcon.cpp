@@ -21,6 +21,7 @@ const QHash<QString, QString>& table() {
         {"circle", "radio-symbolic"},
         {"exclamationmark", "dialog-warning-symbolic"},
         {"exclamationmark.triangle.fill", "dialog-warning-symbolic"},
+        {"externaldrive.badge.questionmark", "drive-harddisk-symbolic"},
         {"folder", "folder-symbolic"},
         {"folder.fill", "folder-symbolic"},
         {"info.circle", "dialog-information-symbolic"},
@@ -66,11 +67,15 @@ QPixmap SymbolIcon::pixmap(const QString& symbol, int size, const QColor& colour
 }
 
 void SymbolIcon::installFallbackTheme() {
-    // Without a platform theme (offscreen) Qt looks for themes in its resources only.
+    // Platforms without a desktop theme (offscreen, bare X servers) search only
+    // the resources; the installed themes live in the XDG data folders.
     QStringList paths = QIcon::themeSearchPaths();
-    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
-        if (!paths.contains(folder + "/icons")) {
-            paths << folder + "/icons";
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+    for (const QString& folder : QString::fromLocal8Bit(dataDirs.isEmpty() ? "/usr/local/share:/usr/share" : dataDirs)
+                                     .split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        const QString icons = folder + QStringLiteral("/icons");
+        if (!paths.contains(icons)) {
+            paths.append(icons);
         }
     }
     QIcon::setThemeSearchPaths(paths);

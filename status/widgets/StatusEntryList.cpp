@@ -1,0 +1,79 @@
+#include "status/widgets/StatusEntryList.h"
+
+#include "status/widgets/SoftShadow.h"
+#include "status/widgets/StatusEntryRow.h"
+#include "status/widgets/StatusPalette.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace quillstone {
+
+namespace {
+
+// The rows' column; it draws each row's soft shadow beneath it.
+class EntryStack : public QWidget {
+public:
+    explicit EntryStack(QWidget* parent) : QWidget(parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        for (QObject* child : children()) {
+            auto* row = dynamic_cast<StatusEntryRow*>(child);
+            if (row == nullptr || !row->isVisible()) {
+                continue;
+            }
+            QPainterPath shape;
+            shape.addRoundedRect(QRectF(row->geometry()), StatusEntryRow::cornerRadius, StatusEntryRow::cornerRadius);
+            SoftShadow::of(shape, StatusPalette::withOpacity(row->accent(), 0.08), 10, devicePixelRatioF())
+                .paint(painter, {0, 4});
+        }
+    }
+};
+
+} // namespace
+
+StatusEntryList::StatusEntryList(QWidget* parent) : QScrollArea(parent), stack_(new EntryStack(this)) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(true);
+    setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+    auto* layout = new QVBoxLayout(stack_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(rowSpacing);
+    layout->addStretch(1);
+    setWidget(stack_);
+    // The scroll area makes its widget opaque; the rows stand on the glass.
+    stack_->setAutoFillBackground(false);
+}
+
+void StatusEntryList::setRows(const std::vector<StatusRow>& items) {
+    auto* layout = static_cast<QVBoxLayout*>(stack_->layout());
+    while (rows_.size() > items.size()) {
+        delete rows_.back();
+        rows_.pop_back();
+    }
+    while (rows_.size() < items.size()) {
+        auto* row = new StatusEntryRow(stack_);
+        layout->insertWidget(static_cast<int>(rows_.size()), row);
+        // Shown now, not when the layout gets round to it, so the list's height counts it.
+        row->show();
+        rows_.push_back(row);
+    }
+    for (size_t index = 0; index < items.size(); ++index) {
+        rows_[index]->setRow(items[index]);
+    }
+    const int shown = static_cast<int>(std::min<size_t>(items.size(), visibleRows));
+    if (height() != rowPitch * shown || minimumHeight() != rowPitch * shown) {
+        setFixedHeight(rowPitch * shown);
+    }
+}
+
+} // namespace quillstone

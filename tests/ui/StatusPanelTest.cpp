@@ -1,0 +1,131 @@
+#include "status/widgets/DashboardTitleRow.h"
+#include "status/widgets/EmptyStatusView.h"
+#include "status/widgets/MonitorPill.h"
+#include "status/widgets/PlainTextButton.h"
+#include "status/widgets/ProminentButton.h"
+#include "status/widgets/RefreshButton.h"
+#include "status/widgets/StatusEntryRow.h"
+#include "status/widgets/StatusPanel.h"
+#include "status/widgets/StatusPalette.h"
+#include "ui/StatusUiSupport.h"
+
+#include <QLabel>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+
+namespace {
+
+StatusRow item(const std::string& id, bool succeeded, std::optional<std::string> freeSpace = "412 GB") {
+    return {id, "Backup " + id, succeeded, succeeded ? StatusRow::succeededText : StatusRow::attentionText, "2h 5m",
+            std::move(freeSpace)};
+}
+
+class StatusPanelTest : public ::testing::Test {
+protected:
+    StatusPanelTest() {
+        panel.setMonitorStatus(QStringLiteral("Monitor active"), true);
+        panel.setLastRefreshed(QDateTime(QDate(2024, 5, 1), QTime(10, 42, 37)));
+        panel.show();
+    }
+
+    WithApplication application;
+    StatusPanel panel;
+};
+
+TEST_F(StatusPanelTest, EmptyDocumentShowsTheEmptyStateAndNoList) {
+    saveScreenshot(panel, QStringLiteral("status-empty"));
+    EXPECT_TRUE(panel.emptyView()->isVisible());
+    EXPECT_FALSE(panel.entryList()->isVisible());
+    EXPECT_EQ(panel.emptyView()->messageLabel()->text(), QStringLiteral("No backup status yet"));
+    // Hours and minutes only, whatever the locale's short format would give.
+    EXPECT_EQ(panel.lastRefreshedLabel()->text(), QStringLiteral("Last refreshed: 10:42"));
+    EXPECT_EQ(panel.width(), 350 + 2 * 7);
+}
+
+TEST_F(StatusPanelTest, ListIsEightyEightPerEntryUpToFourAndScrollsBeyond) {
+    struct Case {
+        int count;
+        int height;
+        bool scrolls;
+        const char* screenshot;
+    };
+    for (const Case& test : {Case{1, 88, false, "status-one-entry"}, Case{5, 352, true, "status-five-entries"}}) {
+        std::vector<StatusRow> items;
+        for (int index = 0; index < test.count; ++index) {
+            items.push_back(item(std::to_string(index + 1), true));
+        }
+        panel.setRows(items);
+        QApplication::processEvents();
+        saveScreenshot(panel, QString::fromUtf8(test.screenshot));
+        EXPECT_TRUE(panel.entryList()->isVisible());
+        EXPECT_FALSE(panel.emptyView()->isVisible());
+        EXPECT_EQ(panel.entryList()->height(), test.height) << test.count;
+        EXPECT_EQ(panel.entryList()->verticalScrollBar()->maximum() > 0, test.scrolls) << test.count;
+        EXPECT_FALSE(panel.entryList()->verticalScrollBar()->isVisible());
+        ASSERT_EQ(panel.entryList()->rows().size(), static_cast<size_t>(test.count));
+        EXPECT_EQ(panel.entryList()->rows().back()->nameLabel()->text(),
+                  QStringLiteral("Backup %1").arg(test.count));
+    }
+}
+
+TEST_F(StatusPanelTest, EveryTextAndControlIsReadAsDrawn) {
+    panel.setRows({item("a", true)});
+    panel.setRestartOffered(true);
+    panel.setActionMessage(QStringLiteral("The monitor was restarted."));
+    QApplication::processEvents();
+    const auto nodes = accessibleTree(panel);
+    for (const char* text : {"Quill", "stone", "Dashboard", "Monitor active", "Last refreshed: 10:42", "Backup a",
+                             "Succeeded", "2h 5m", "412 GB", "The monitor was restarted."}) {
+        EXPECT_TRUE(hasNode(nodes, QAccessible::StaticText, QString::fromUtf8(text))) << text;
+    }
+    for (const char* title : {"Refresh Quillstone status", "Restart monitor", "Stop App"}) {
+        EXPECT_TRUE(hasNode(nodes, QAccessible::Button, QString::fromUtf8(title))) << title;
+    }
+    QSignalSpy stops(&panel, &StatusPanel::stopRequested);
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    QTest::keyClick(&panel, Qt::Key_Q, Qt::ControlModifier);
+    // A shortcut presses the button visibly first, then clicks it.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stops.count() == 1; }, 1000));
+}
+
+TEST_F(StatusPanelTest, RefreshButtonFollowsItsStyleTableThroughTheAnimations) {
+    RefreshButton* button = panel.refreshButton();
+    auto settled = [&](const RefreshButtonAppearance& expected) {
+        return QTest::qWaitFor([&] {
+            const RefreshButtonAppearance now = button->currentAppearance();
+            return qFuzzyCompare(now.scale, expected.scale) && qFuzzyCompare(now.glowRadius, expected.glowRadius);
+        }, 1000);
+    };
+    saveScreenshot(*button, QStringLiteral("status-refresh-idle"));
+    QSignalSpy hovers(&panel, &StatusPanel::refreshHoverChanged);
+    QEnterEvent enter(QPointF(25, 25), QPointF(25, 25), QPointF(25, 25));
+    QApplication::sendEvent(button, &enter);
+    EXPECT_EQ(hovers.count(), 1);
+    panel.setRefreshHovered(true);
+    // Mid-animation the button is neither idle nor hovered yet.
+    EXPECT_LT(button->currentAppearance().scale, 1.06);
+    ASSERT_TRUE(settled(RefreshButtonStyle::hovered()));
+    saveScreenshot(*button, QStringLiteral("status-refresh-hovered"));
+
+    QSignalSpy refreshes(&panel, &StatusPanel::refreshRequested);
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(25, 25));
+    ASSERT_TRUE(settled(RefreshButtonStyle::pressed()));
+    EXPECT_EQ(button->currentAppearance().accent, StatusPalette::accentBlue());
+    saveScreenshot(*button, QStringLiteral("status-refresh-pressed"));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(25, 25));
+    EXPECT_EQ(refreshes.count(), 1);
+    ASSERT_TRUE(settled(RefreshButtonStyle::hovered()));
+
+    // The hit area is the circle, not its square.
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(12, 12));
+    EXPECT_EQ(refreshes.count(), 1);
+}
+
+} // namespace
