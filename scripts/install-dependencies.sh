@@ -11,7 +11,7 @@ packages=(
   dbus dbus-bin libglib2.0-bin
   locales xvfb procps
   original-awk
-  at-spi2-core python3-pyatspi python3-xlib python3-pil
+  at-spi2-core python3-pyatspi python3-xlib python3-pil pngquant
   libxcb1-dev
 )
 

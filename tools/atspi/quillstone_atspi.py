@@ -7,6 +7,8 @@
     quillstone_atspi.py [--app NAME] set-text TEXT [--name NAME] [--timeout S]
     quillstone_atspi.py [--app NAME] screenshot FILE [--window NAME]
     quillstone_atspi.py [--app NAME] reactivate
+    quillstone_atspi.py [--app NAME] labels
+    quillstone_atspi.py [--app NAME] pid
 
 reactivate moves the keyboard focus away from the application's windows and
 back, as a person switching to another program and returning does; the
@@ -73,8 +75,9 @@ def walk(accessible, depth=0):
 
 
 def is_showing(accessible):
-    states = accessible.getState()
-    return states.contains(pyatspi.STATE_SHOWING) and states.contains(pyatspi.STATE_VISIBLE)
+    # Visible, even when scrolled out of view (Qt then drops "showing"): what a
+    # screen reader reaches and a scroll would bring up.
+    return accessible.getState().contains(pyatspi.STATE_VISIBLE)
 
 
 def find(name, roles=None, app_name=None):
@@ -155,7 +158,7 @@ def tree(app_name=None, out=sys.stdout):
         for accessible, depth in walk(application):
             try:
                 line = f"{'  ' * depth}{role_of(accessible)} {accessible.name!r}"
-                states = [s for s in states_of(accessible) if s in ("showing", "sensitive", "checked", "focused")]
+                states = [s for s in states_of(accessible) if s in ("visible", "showing", "sensitive", "checked", "focused")]
                 if states:
                     line += " [" + " ".join(states) + "]"
             except Exception:
@@ -168,22 +171,22 @@ def extents(accessible):
     return box.x, box.y, box.width, box.height
 
 
-def screenshot(path, window=None, app_name=None, timeout=10.0):
-    """The X display (or the window named window) as a PNG."""
-    from PIL import ImageGrab
+def top_levels(app_name=None, window=None):
+    """The showing top-level windows (optionally named window) of the applications."""
+    found = []
+    for application in applications(app_name):
+        for index in range(application.childCount):
+            try:
+                child = application.getChildAtIndex(index)
+                if child is not None and is_showing(child) and (window is None or child.name == window):
+                    found.append(child)
+            except Exception:
+                continue
+    return found
 
-    image = ImageGrab.grab(xdisplay=os.environ.get("DISPLAY"))
-    if window is not None:
-        frames = wait_for(window, ("frame", "dialog", "window", "file chooser"), app_name, timeout)
-        x, y, width, height = extents(frames[0])
-        if width > 0 and height > 0:
-            image = image.crop((max(0, x), max(0, y), x + width, y + height))
-    image.save(path, "PNG")
-    return path
 
-
-def reactivate(app_name=None, pause=0.6):
-    """Focus away from the application's top-level X windows, then back to them."""
+def x_windows(app_name=None):
+    """The mapped top-level X windows of the applications, found by _NET_WM_PID."""
     from Xlib import X, display as xdisplay
 
     pids = set()
@@ -205,6 +208,65 @@ def reactivate(app_name=None, pause=0.6):
             continue
         if attributes.map_state == X.IsViewable and owner is not None and owner.value[0] in pids:
             windows.append(window)
+    return screen, windows
+
+
+def raise_windows(app_name):
+    """Without a window manager the newest window covers the others: bring these up."""
+    from Xlib import X
+
+    screen, windows = x_windows(app_name)
+    for window in windows:
+        window.configure(stack_mode=X.Above)
+    screen.sync()
+    time.sleep(0.3)
+
+
+def screenshot(path, window=None, app_name=None, timeout=10.0):
+    """The X display, or one window (named window, else the application's first), as a PNG."""
+    from PIL import ImageGrab
+
+    box = None
+    if window is not None or app_name is not None:
+        deadline = time.monotonic() + timeout
+        while not (frames := top_levels(app_name, window)):
+            if time.monotonic() >= deadline:
+                raise DriverError(f"no window {window or ''!r} is shown")
+            time.sleep(0.1)
+        if app_name is not None:
+            raise_windows(app_name)
+        x, y, width, height = extents(frames[0])
+        if width > 0 and height > 0:
+            box = (max(0, x), max(0, y), x + width, y + height)
+    image = ImageGrab.grab(xdisplay=os.environ.get("DISPLAY"))
+    if box is not None:
+        image = image.crop(box)
+    image.save(path, "PNG")
+    return path
+
+
+def labels(app_name=None):
+    """The names of the showing labels, in tree order."""
+    names = []
+    for application in applications(app_name):
+        for accessible, _ in walk(application):
+            try:
+                if role_of(accessible) == "label" and accessible.name and is_showing(accessible):
+                    names.append(accessible.name)
+            except Exception:
+                continue
+    return names
+
+
+def process_ids(app_name=None):
+    return [application.get_process_id() for application in applications(app_name)]
+
+
+def reactivate(app_name=None, pause=0.6):
+    """Focus away from the application's top-level X windows, then back to them."""
+    from Xlib import X
+
+    screen, windows = x_windows(app_name)
     if not windows:
         raise DriverError("the application shows no window")
     screen.set_input_focus(X.PointerRoot, X.RevertToPointerRoot, X.CurrentTime)
@@ -233,9 +295,11 @@ def main(argv=None):
     sub.add_argument("--timeout", type=float, default=10.0)
     sub = commands.add_parser("screenshot")
     sub.add_argument("file")
-    sub.add_argument("--window", help="crop to the window of this accessible name")
+    sub.add_argument("--window", help="only the top-level window of this accessible name")
     sub.add_argument("--timeout", type=float, default=10.0)
     commands.add_parser("reactivate", help="focus away from the application and back")
+    commands.add_parser("labels", help="print the showing labels, one per line")
+    commands.add_parser("pid", help="print the process id of each application")
     arguments = parser.parse_args(argv)
 
     try:
@@ -251,6 +315,10 @@ def main(argv=None):
             screenshot(arguments.file, arguments.window, arguments.app, arguments.timeout)
         elif arguments.command == "reactivate":
             reactivate(arguments.app)
+        elif arguments.command == "labels":
+            print("\n".join(labels(arguments.app)))
+        elif arguments.command == "pid":
+            print("\n".join(str(pid) for pid in process_ids(arguments.app)))
     except DriverError as error:
         print(f"quillstone_atspi: {error}", file=sys.stderr)
         return 1
