@@ -28,9 +28,10 @@ holds_lock=
 
 now() { date -u +%Y-%m-%dT%H:%M:%SZ; }
 
+# Every process counts when many runs queue for the lock: no fork that can be spared.
 log() {
-    mkdir -p "$log_dir" 2>/dev/null
-    printf '%s | %s\n' "$(now)" "$1" >>"$log_file" 2>/dev/null
+    [ -d "$log_dir" ] || mkdir -p "$log_dir" 2>/dev/null
+    printf '%s | %s\n' "${stamp:-$(now)}" "$1" >>"$log_file" 2>/dev/null
 }
 
 fail() { # status message
@@ -40,7 +41,9 @@ fail() { # status message
 }
 
 release() {
-    rm -f "$temporary"
+    if [ -e "$temporary" ]; then
+        rm -f "$temporary"
+    fi
     if [ -n "$holds_lock" ]; then
         rm -rf "$lock_dir"
     fi
@@ -122,6 +125,7 @@ if [ -z "$destination_path" ] && [ -d "/Volumes/$destination_name" ]; then
 fi
 
 completed_at=$(now)
+stamp=$completed_at
 free=$(free_space "$destination_path")
 name="$source_name → $destination_name"
 # Run as root, the new file still belongs to the folder's owner (the cloud client reads it).
