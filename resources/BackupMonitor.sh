@@ -134,10 +134,15 @@ if [ "$(id -u 2>/dev/null)" = 0 ]; then
     folder_owner=$(ls -ldn "$QUILLSTONE_DIR" | awk '{ print $3 ":" $4 }')
 fi
 
+# A file it cannot read would look empty: better no entry than the others lost.
+if [ -e "$status_file" ] && [ ! -r "$status_file" ]; then
+    fail 1 "$status_file cannot be read"
+fi
+
 take_lock || fail 1 "could not lock the status file in $QUILLSTONE_DIR"
 # Temporary files of runs that were killed before they could clean up.
 for stale in "$QUILLSTONE_DIR"/.backup_status.json.*; do
-    [ -f "$stale" ] && [ "$stale" != "$temporary" ] && rm -f "$stale"
+    [ -f "$stale" ] && rm -f "$stale"
 done
 
 set -C
