@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   dbus dbus-bin libglib2.0-bin
   locales xvfb procps
+  original-awk
+  at-spi2-core python3-pyatspi python3-xlib python3-pil pngquant
   libxcb1-dev
   at-spi2-core python3-pyatspi trayer xdotool libxcb-damage0-dev
   at-spi2-core python3-pyatspi

@@ -1,0 +1,223 @@
+#include "platform/AppleJson.h"
+#include "platform/InternetDateTime.h"
+#include "setup/service/QuillstoneAdministratorCommand.h"
+#include "status/StatusDocument.h"
+#include "support/ProgramRun.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <set>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+using nlohmann::json;
+
+namespace {
+
+const std::filesystem::path bundledScript =
+    std::filesystem::path(QUILLSTONE_APP_DIR) / "Contents/Resources/BackupMonitor.sh";
+
+// The script as the wizard installs it, run the way SuperDuper! Classic runs it:
+// the executable itself with source name, source path, destination name,
+// destination path and copy script name. Each awk in the parameter is tried,
+// because macOS ships the one true awk and Debian mawk.
+class BackupMonitorScriptTest : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        auto awk = std::filesystem::path("/usr/bin") / GetParam();
+        if (!std::filesystem::exists(awk)) {
+            GTEST_SKIP() << awk << " is not installed";
+        }
+        std::filesystem::create_directories(folder / "awk");
+        std::filesystem::create_symlink(awk, folder / "awk/awk");
+        environment.set("PATH", (folder / "awk").string() + ":/usr/bin:/bin:/usr/sbin:/sbin");
+
+        quillstone = folder / "It's \"my\" back\\up" / "Quillstone";
+        std::filesystem::create_directories(quillstone);
+        auto text = readText(bundledScript);
+        const std::string placeholder = "__QUILLSTONE_DIR__";
+        for (size_t at; (at = text.find(placeholder)) != std::string::npos;) {
+            text.replace(at, placeholder.size(), QuillstoneAdministratorCommand::shellQuoted(quillstone.string()));
+        }
+        script = quillstone / "BackupMonitor.sh";
+        writeText(script, text);
+        std::filesystem::permissions(script, std::filesystem::perms(0755));
+    }
+
+    ProgramRun copyFinished(const std::string& source, const std::string& destination,
+                            const std::string& copyScript = "Backup - all files") {
+        return ProgramRun::of(script, {source, "/", destination, quillstone.string(), copyScript});
+    }
+    std::filesystem::path statusFile() const { return quillstone / "backup_status.json"; }
+    json status() const { return json::parse(readText(statusFile())); }
+    StatusDocument strictlyRead() const {
+        auto document = StatusDocument::decode(readText(statusFile()));
+        EXPECT_TRUE(document.has_value()) << readText(statusFile());
+        return document.value_or(StatusDocument{});
+    }
+    size_t logLines(const std::string& containing) const {
+        std::istringstream log(readText(quillstone / "logs/BackupMonitor.log"));
+        size_t count = 0;
+        for (std::string line; std::getline(log, line);) {
+            count += line.find(containing) != std::string::npos;
+        }
+        return count;
+    }
+
+    TemporaryFolder folder;
+    ScopedEnvironment environment;
+    std::filesystem::path quillstone;
+    std::filesystem::path script;
+};
+
+TEST_P(BackupMonitorScriptTest, EachCopyKeepsOneEntryInTheStatusAppsFormat) {
+    // SuperDuper! runs the script as root; the file must stay the folder owner's.
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot) {
+        ASSERT_EQ(::chown(quillstone.c_str(), 4321, 4321), 0);
+    }
+    auto before = formatInternetDateTime(std::chrono::system_clock::now());
+    auto first = copyFinished("Macintosh HD", "Backup");
+    ASSERT_EQ(first.status, 0) << first.errors;
+    auto after = formatInternetDateTime(std::chrono::system_clock::now());
+
+    auto document = strictlyRead();
+    ASSERT_EQ(document.backups.size(), 1u);
+    const auto& entry = document.backups[0];
+    EXPECT_EQ(entry.id, "classic:Macintosh HD:Backup:Backup - all files");
+    EXPECT_EQ(entry.name, "Macintosh HD → Backup");
+    EXPECT_EQ(entry.status, "SUCCESS");
+    EXPECT_TRUE(std::regex_match(entry.completedAt, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")));
+    EXPECT_TRUE(before <= entry.completedAt && entry.completedAt <= after) << entry.completedAt;
+    EXPECT_TRUE(std::regex_match(entry.freeSpace.value_or(""), std::regex(R"(\d+\.\dTi|\d+Gi|\d+Mi)")))
+        << entry.freeSpace.value_or("(none)");
+    // Byte for byte what the system's own writer prints: sorted keys, "key" : value.
+    EXPECT_EQ(readText(statusFile()), prettyJson(status()) + "\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(statusFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_EQ(info.st_uid, asRoot ? 4321u : ::geteuid());
+
+    // A second copy adds its own entry; a copy run again replaces only its own.
+    ASSERT_EQ(copyFinished("Macintosh HD", "offsite", "Smart Update").status, 0);
+    auto firstEntry = status()["backups"][0];
+    ASSERT_EQ(copyFinished("Macintosh HD", "offsite", "Smart Update").status, 0);
+    document = strictlyRead();
+    ASSERT_EQ(document.backups.size(), 2u);
+    EXPECT_EQ(status()["backups"][0], firstEntry);
+    EXPECT_EQ(document.backups[1].id, "classic:Macintosh HD:offsite:Smart Update");
+    EXPECT_EQ(logLines("status written for: Macintosh HD → "), 3u);
+
+    // Without the volume names the script cannot tell which copy ran.
+    auto unchanged = readText(statusFile());
+    auto bare = ProgramRun::of(script, {});
+    EXPECT_EQ(bare.status, 64);
+    EXPECT_EQ(readText(statusFile()), unchanged);
+    EXPECT_EQ(logLines("status not written: "), 1u);
+}
+
+TEST_P(BackupMonitorScriptTest, KeepsEveryOtherEntryAndKeyAndNeverDropsAnUnreadableFile) {
+    auto sd4 = json::parse(R"({"id": "1F6C2A52", "name": "nightly", "status": "FAILED",
+        "completedAt": "2025-01-31T22:04:05Z", "freeSpace": "", "source": "Macintosh HD", "sourcePath": "\/",
+        "destination": "Clone", "destinationPath": "", "copyScript": "SuperDuper! 4", "runID": "R-1",
+        "outcome": "wrong_drive", "summary": "Wrong \"drive\"\n\u00e9", "isCatchup": false, "succeeded": false,
+        "bytesCopied": 9007199254740993, "deferredCount": 0})");
+    json other = {{"id", "X"}, {"name", "Zeta"}, {"status", "SUCCESS"}, {"completedAt", "yesterday"}, {"extra", {{"b", {1, 2.5, nullptr}}, {"a", json::object()}}}};
+    json original = {{"backups", {sd4, other}}, {"phone", {{"lastSeen", "x"}, {"flags", json::array()}}}, {"note", true}};
+    // Compact on one line, with the same copy's earlier entry in other escapes.
+    auto earlier = json::parse(R"({"id": "classic:Data:Back\/up:", "name": "Data \u2192 Back\/up", "status": "SUCCESS",
+                                   "completedAt": "2020-01-01T00:00:00Z"})");
+    auto withEarlier = original;
+    withEarlier["backups"].push_back(earlier);
+    writeText(statusFile(), withEarlier.dump());
+
+    ASSERT_EQ(ProgramRun::of(script, {"Data", "/", "Back/up"}).status, 0);
+    auto merged = status();
+    ASSERT_EQ(merged["backups"].size(), 3u);
+    EXPECT_EQ(merged["backups"][0]["id"], "classic:Data:Back/up:");
+    EXPECT_EQ(merged["backups"][0]["freeSpace"], "");
+    EXPECT_NE(merged["backups"][0]["completedAt"], "2020-01-01T00:00:00Z");
+    merged["backups"].erase(0);
+    EXPECT_EQ(merged, original);
+
+    // An older single-entry file becomes the first entry.
+    writeText(statusFile(), other.dump(2));
+    ASSERT_EQ(copyFinished("A", "B").status, 0);
+    EXPECT_EQ(status()["backups"][1], other);
+
+    // Whatever the script cannot merge stays beside the new file, byte for byte.
+    for (const std::string& unreadable : {std::string("{\"backups\": [ {\"id\": "), std::string("[1, 2]"),
+                                         std::string("{\"backups\": [\"x\"], \"k\": 1}")}) {
+        writeText(statusFile(), unreadable);
+        ASSERT_EQ(copyFinished("A", "B").status, 0);
+        EXPECT_EQ(strictlyRead().backups.size(), 1u);
+    }
+    std::vector<std::string> kept;
+    for (const auto& item : std::filesystem::directory_iterator(quillstone)) {
+        if (item.path().filename().string().rfind("backup_status.json.unreadable-", 0) == 0) {
+            kept.push_back(readText(item.path()));
+        }
+    }
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"[1, 2]", "{\"backups\": [ {\"id\": ", "{\"backups\": [\"x\"], \"k\": 1}"}));
+}
+
+// Only the system's awk: these runs are about the file and the lock, not the parser.
+class BackupMonitorScriptRunsTest : public BackupMonitorScriptTest {};
+
+TEST_P(BackupMonitorScriptRunsTest, AKilledRunLeavesTheOldOrTheNewFileAndHundredRunsOneEntryPerCopy) {
+    ASSERT_EQ(copyFinished("Macintosh HD", "Backup").status, 0);
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        ChildProcess run(script, {"Source " + std::to_string(attempt % 3), "/", "Backup", folder.path().string()});
+        run.setStandardOutput(ChildProcess::Stream::null);
+        run.setStandardError(ChildProcess::Stream::null);
+        run.launch();
+        std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 8));
+        ::kill(run.processIdentifier(), SIGKILL);
+        run.waitUntilExit();
+        ASSERT_TRUE(StatusDocument::decode(readText(statusFile()))) << "after a kill at " << attempt * 8 << " ms";
+    }
+
+    // Ten at a time, as copies finishing together would: the lock of a killed run
+    // is taken over and no run loses another's entry.
+    auto writtenBefore = logLines("status written for: Source ");
+    for (int batch = 0; batch < 10; ++batch) {
+        std::vector<std::unique_ptr<ChildProcess>> runs;
+        for (int index = 0; index < 10; ++index) {
+            runs.push_back(std::make_unique<ChildProcess>(
+                script, std::vector<std::string>{"Source " + std::to_string(index % 5), "/", "Backup"}));
+            runs.back()->setStandardOutput(ChildProcess::Stream::null);
+            runs.back()->setStandardError(ChildProcess::Stream::null);
+            runs.back()->launch();
+        }
+        for (auto& run : runs) {
+            run->waitUntilExit();
+            EXPECT_EQ(run->terminationStatus(), 0);
+        }
+    }
+    std::set<std::string> ids;
+    for (const auto& entry : strictlyRead().backups) {
+        ids.insert(entry.id);
+    }
+    EXPECT_EQ(ids.size(), 6u);
+    EXPECT_EQ(strictlyRead().backups.size(), 6u);
+    EXPECT_EQ(logLines("status written for: Source ") - writtenBefore, 100u);
+    for (const auto& item : std::filesystem::directory_iterator(quillstone)) {
+        EXPECT_NE(item.path().filename().string().rfind(".backup_status", 0), 0u) << item.path();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SystemAwk, BackupMonitorScriptRunsTest, ::testing::Values("awk"));
+INSTANTIATE_TEST_SUITE_P(Awk, BackupMonitorScriptTest, ::testing::Values("mawk", "original-awk"),
+                         [](const auto& info) { return info.param == "mawk" ? std::string("mawk") : std::string("oneTrueAwk"); });
+
+} // namespace
