@@ -11,10 +11,9 @@ packages=(
   dbus dbus-bin libglib2.0-bin
   locales xvfb procps
   original-awk
+  libxcb1-dev libxcb-damage0-dev
   at-spi2-core python3-pyatspi python3-xlib python3-pil pngquant
-  libxcb1-dev
-  at-spi2-core python3-pyatspi trayer xdotool libxcb-damage0-dev
-  at-spi2-core python3-pyatspi
+  trayer xdotool
 )
 
 missing=()
