@@ -44,7 +44,6 @@ public:
     static constexpr const char* couldNotStartText = "The monitor could not be started.";
 
     static constexpr std::chrono::milliseconds refreshInterval{5000};
-    static constexpr const char* monitorLabel = "com.quillstone.monitor";
 
     // Everything handed in. The references must outlive the popover and any
     // work it has put on the background queue.
