@@ -76,6 +76,7 @@ TEST_F(StatusPanelControllerTest, ClassicIncompleteOffersNoRestart) {
     saveScreenshot(panel, QStringLiteral("status-classic-incomplete"));
     EXPECT_EQ(panel.titleRow()->pill()->textLabel()->text(), QStringLiteral("Classic setup incomplete"));
     EXPECT_FALSE(panel.titleRow()->pill()->isActive());
+    EXPECT_LT(panel.titleRow()->pill()->geometry().right(), panel.titleRow()->width()) << "the whole pill shows";
     EXPECT_FALSE(panel.restartButton()->isVisible());
     EXPECT_TRUE(panel.emptyView()->isVisible());
 }
