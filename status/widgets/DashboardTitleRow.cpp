@@ -4,6 +4,7 @@
 #include "status/widgets/StatusFont.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
 
@@ -41,20 +42,51 @@ QSize DashboardTitleRow::sizeHint() const {
             std::max(titleTop() + titleSize.height(), pillTop() + pillSize.height())};
 }
 
+QSize DashboardTitleRow::minimumSizeHint() const {
+    return {title_->sizeHint().width() + spacing + minimumPillWidth, sizeHint().height()};
+}
+
 void DashboardTitleRow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const QSize titleSize = title_->sizeHint();
-    title_->setGeometry(0, titleTop(), titleSize.width(), titleSize.height());
-    pill_->setGeometry(titleSize.width() + spacing, pillTop(), pill_->sizeHint().width(), pill_->sizeHint().height());
+    layOut();
 }
 
 bool DashboardTitleRow::event(QEvent* event) {
     // The pill's text changed its width: lay the row out again.
     if (event->type() == QEvent::LayoutRequest) {
         updateGeometry();
-        pill_->resize(pill_->sizeHint());
+        layOut();
     }
     return QWidget::event(event);
+}
+
+void DashboardTitleRow::layOut() {
+    const QSize titleSize = title_->sizeHint();
+    fitPill(width() - titleSize.width() - spacing);
+    title_->setGeometry(0, titleTop(), titleSize.width(), titleSize.height());
+    pill_->setGeometry(titleSize.width() + spacing, pillTop(), pill_->sizeHint().width(), pill_->sizeHint().height());
+}
+
+void DashboardTitleRow::fitPill(int available) {
+    // Wide desktop fonts may not leave the pill its room beside the title: then
+    // its letters narrow, rather than losing any of them.
+    QLabel* text = pill_->textLabel();
+    QFont font = text->font();
+    font.setStretch(QFont::AnyStretch);
+    const int natural = QFontMetrics(font).horizontalAdvance(text->text());
+    const int room = available - (pill_->sizeHint().width() - text->sizeHint().width());
+    if (natural > room && natural > 0 && room > 0) {
+        // Glyph widths do not scale exactly; narrow on until the text fits.
+        int stretch = std::max(60, 100 * room / natural);
+        font.setStretch(stretch);
+        while (stretch > 60 && QFontMetrics(font).horizontalAdvance(text->text()) > room) {
+            font.setStretch(--stretch);
+        }
+    }
+    if (font.stretch() != text->font().stretch()) {
+        text->setFont(font);
+        pill_->updateGeometry();
+    }
 }
 
 } // namespace quillstone

@@ -20,7 +20,7 @@ public:
     MonitorPill* pill() const { return pill_; }
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize minimumSizeHint() const override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -30,6 +30,10 @@ private:
     // Where each child's top goes so that both baselines meet.
     int titleTop() const;
     int pillTop() const;
+    void layOut();
+    void fitPill(int available);
+
+    static constexpr int minimumPillWidth = 80;
 
     QLabel* title_;
     MonitorPill* pill_;

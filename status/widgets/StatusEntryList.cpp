@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <map>
 
 namespace quillstone {
 
@@ -25,15 +26,37 @@ protected:
         QPainter painter(this);
         for (QObject* child : children()) {
             auto* row = dynamic_cast<StatusEntryRow*>(child);
-            if (row == nullptr || !row->isVisible()) {
-                continue;
+            if (row != nullptr && row->isVisible()) {
+                shadow(*row).paint(painter, QPointF(row->pos()) + QPointF(0, 4));
             }
-            QPainterPath shape;
-            shape.addRoundedRect(QRectF(row->geometry()), StatusEntryRow::cornerRadius, StatusEntryRow::cornerRadius);
-            SoftShadow::of(shape, StatusPalette::withOpacity(row->accent(), 0.08), 10, devicePixelRatioF())
-                .paint(painter, {0, 4});
         }
     }
+
+private:
+    // Every row has the same card, so one shadow per accent serves them all,
+    // also while the list scrolls.
+    const SoftShadow& shadow(const StatusEntryRow& row) {
+        if (shadowSize_ != row.size() || shadowRatio_ != devicePixelRatioF()) {
+            shadowSize_ = row.size();
+            shadowRatio_ = devicePixelRatioF();
+            shadows_.clear();
+        }
+        const QRgb accent = row.accent().rgba();
+        auto found = shadows_.find(accent);
+        if (found == shadows_.end()) {
+            QPainterPath shape;
+            shape.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(shadowSize_)), StatusEntryRow::cornerRadius,
+                                 StatusEntryRow::cornerRadius);
+            found = shadows_.emplace(accent, SoftShadow::of(shape, StatusPalette::withOpacity(row.accent(), 0.08), 10,
+                                                            shadowRatio_))
+                        .first;
+        }
+        return found->second;
+    }
+
+    QSize shadowSize_;
+    qreal shadowRatio_ = 0;
+    std::map<QRgb, SoftShadow> shadows_;
 };
 
 } // namespace

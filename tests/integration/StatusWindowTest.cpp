@@ -137,6 +137,18 @@ protected:
         return display.run(home.path(), command);
     }
 
+    // The program's window that is not its panel: the item, embedded in the tray.
+    std::string trayItem() {
+        std::istringstream found(
+            display.run(home.path(), {"xdotool", "search", "--classname", "quillstone-status"}).output);
+        for (std::string window; std::getline(found, window);) {
+            if (display.run(home.path(), {"xdotool", "getwindowname", window}).output != "Quillstone\n") {
+                return window;
+            }
+        }
+        return "";
+    }
+
     TemporaryFolder home;
     PrivateSessionBus bus;
     Display display;
@@ -144,7 +156,7 @@ protected:
     std::unique_ptr<ChildProcess> status;
 };
 
-TEST_F(StatusWindowTest, WithoutTrayTheWindowOpensNamesEveryTextAndStaysOne) {
+TEST_F(StatusWindowTest, WithoutTrayTheWindowOpensNamesEveryTextAndStaysAlone) {
     ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
     status = display.start(home.path(), {statusProgram.string()});
     std::vector<std::string> windows;
@@ -169,6 +181,12 @@ TEST_F(StatusWindowTest, WithoutTrayTheWindowOpensNamesEveryTextAndStaysOne) {
     EXPECT_TRUE(status->isRunning());
     EXPECT_EQ(display.visibleWindows(home.path(), "^Quillstone$").size(), 1u);
 
+    // A tray that turns up later gets the item; the window stays.
+    tray = display.start(home.path(), {"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+                                       "100", "--height", "24"});
+    EXPECT_TRUE(waitFor([&] { return !trayItem().empty(); })) << "no tray item after the tray appeared";
+    EXPECT_EQ(display.visibleWindows(home.path(), "^Quillstone$").size(), 1u);
+
     EXPECT_EQ(accessibleTree({"--press", "Stop App"}).status, 0);
     EXPECT_TRUE(waitFor([&] { return !status->isRunning(); })) << "Stop App must end the program";
     EXPECT_EQ(status->terminationStatus(), 0);
@@ -181,10 +199,7 @@ TEST_F(StatusWindowTest, WithTrayOnlyTheItemShowsUntilItIsClicked) {
     ASSERT_TRUE(waitFor([&] { return !display.visibleWindows(home.path(), "^panel$").empty(); })) << "no tray";
     status = display.start(home.path(), {statusProgram.string()});
     std::string item;
-    ASSERT_TRUE(waitFor([&] {
-        std::istringstream found(display.run(home.path(), {"xdotool", "search", "--classname", "quillstone-status"}).output);
-        return static_cast<bool>(std::getline(found, item));
-    })) << "no tray item";
+    ASSERT_TRUE(waitFor([&] { return !(item = trayItem()).empty(); })) << "no tray item";
     std::this_thread::sleep_for(1s);
     EXPECT_TRUE(display.visibleWindows(home.path(), "^Quillstone$").empty()) << "the panel waits for a click";
 

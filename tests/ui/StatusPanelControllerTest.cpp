@@ -76,6 +76,7 @@ TEST_F(StatusPanelControllerTest, ClassicIncompleteOffersNoRestart) {
     saveScreenshot(panel, QStringLiteral("status-classic-incomplete"));
     EXPECT_EQ(panel.titleRow()->pill()->textLabel()->text(), QStringLiteral("Classic setup incomplete"));
     EXPECT_FALSE(panel.titleRow()->pill()->isActive());
+    EXPECT_LT(panel.titleRow()->pill()->geometry().right(), panel.titleRow()->width()) << "the whole pill shows";
     EXPECT_FALSE(panel.restartButton()->isVisible());
     EXPECT_TRUE(panel.emptyView()->isVisible());
 }
@@ -88,7 +89,9 @@ TEST_F(StatusPanelControllerTest, RestartWithoutConfigurationReportsAndRefreshCl
     ASSERT_TRUE(panel.restartButton()->isVisible());
 
     QTest::mouseClick(panel.restartButton(), Qt::LeftButton);
+    EXPECT_FALSE(panel.restartButton()->isEnabled()) << "one restart at a time";
     settle();
+    EXPECT_TRUE(panel.restartButton()->isEnabled());
     ASSERT_FALSE(commands.calls.empty());
     EXPECT_EQ(commands.calls.back().arguments.front(), "print");
     EXPECT_NE(std::find_if(commands.calls.begin(), commands.calls.end(),

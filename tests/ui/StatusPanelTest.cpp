@@ -66,6 +66,7 @@ TEST_F(StatusPanelTest, ListIsEightyEightPerEntryUpToFourAndScrollsBeyond) {
         EXPECT_TRUE(panel.entryList()->isVisible());
         EXPECT_FALSE(panel.emptyView()->isVisible());
         EXPECT_EQ(panel.entryList()->height(), test.height) << test.count;
+        EXPECT_EQ(panel.height(), panel.sizeHint().height()) << "no stale room left from the last layout";
         EXPECT_EQ(panel.entryList()->verticalScrollBar()->maximum() > 0, test.scrolls) << test.count;
         EXPECT_FALSE(panel.entryList()->verticalScrollBar()->isVisible());
         ASSERT_EQ(panel.entryList()->rows().size(), static_cast<size_t>(test.count));
