@@ -269,19 +269,29 @@ TEST_F(SD4MonitorStressTest, NoAcceptedRunIsLostWhenTheMonitorIsKilledAtAnyMomen
     sender.join();
     ::close(inotify);
 
-    // Let the last monitor finish everything that is pending: two quiet seconds in its log.
-    std::string before;
-    auto lastChange = std::chrono::steady_clock::now();
-    ASSERT_TRUE(waitFor(
-        [&] {
-            std::string now = log();
-            if (now != before) {
-                before = now;
-                lastChange = std::chrono::steady_clock::now();
+    // Let the last monitor finish: nothing pending but runs the ledger holds
+    // (those stay by rule), and no Shortcut in flight.
+    auto settled = [&] {
+        auto ledger = SD4RunLedger::decode(readText(support / "sd4-run-ledger.json"));
+        auto pending = SD4PendingRunStore::decode(readText(support / "sd4-pending-runs.json"));
+        if (!ledger || !pending) {
+            return false;
+        }
+        for (const auto& event : pending->events) {
+            auto latest = ledger->latestRunIDByJobID.find(event.copyJobID);
+            if (latest == ledger->latestRunIDByJobID.end() || latest->second != event.runID) {
+                return false;
             }
-            return std::chrono::steady_clock::now() - lastChange > 2s;
-        },
-        120s));
+        }
+        for (const auto& entry : fs::directory_iterator(home.path() / "tmp")) {
+            if (entry.path().filename().string().rfind("Quillstone-SD4-", 0) == 0) {
+                return false;
+            }
+        }
+        return true;
+    };
+    ASSERT_TRUE(waitFor(settled, 300s)) << "the monitor did not finish its pending runs";
+    stopMonitor(SIGTERM);
     stopPolling = true;
     poller.join();
 

@@ -177,6 +177,14 @@ TEST(SD4ShortcutResolverRequest, FailureMessages) {
     EXPECT_EQ(SD4ShortcutResolver::failureMessage("  Not allowed.\n"), "Not allowed.");
     EXPECT_EQ(SD4ShortcutResolver::failureMessage(" \n"), "Unknown Shortcut error");
     EXPECT_EQ(SD4ShortcutResolver::failureMessage("bad \xFF\xFE bytes"), "Unknown Shortcut error");
+    // Output cut at the kept limit in the middle of a character loses only that character.
+    const size_t limit = SD4ShortcutResolver::keptErrorBytes;
+    for (const std::string tail : {"\xC3", "\xE2\x82", "\xF0\x9F\x98"}) {
+        std::string cut = std::string(limit - tail.size(), 'x') + tail;
+        EXPECT_EQ(SD4ShortcutResolver::failureMessage(cut), std::string(limit - tail.size(), 'x'));
+    }
+    const std::string whole = std::string(limit - 3, 'x') + "\xE2\x82\xAC";
+    EXPECT_EQ(SD4ShortcutResolver::failureMessage(whole), whole);
     EXPECT_STREQ(SD4ShortcutResolverError::shortcutFailed("Not allowed.").what(),
                  "The Quillstone Shortcut failed: Not allowed.");
 }
