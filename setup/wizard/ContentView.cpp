@@ -217,12 +217,17 @@ void ContentView::updateMonitorState() {
 }
 
 void ContentView::refreshMonitorState() {
+    // A running action settles this state itself; a refresh while its commands
+    // pump events (the application turning active meanwhile) would only race it.
+    if (isWindowDisabled()) {
+        return;
+    }
     updateMonitorState();
     changed();
 }
 
 void ContentView::refreshShortcutState() {
-    if (selectedIntegration_ != QuillstoneIntegration::sd4 || activationSucceeded_) {
+    if (isWindowDisabled() || selectedIntegration_ != QuillstoneIntegration::sd4 || activationSucceeded_) {
         return;
     }
     shortcutIsInstalled_ = with_.shortcutBridge.isShortcutInstalled();

@@ -1,5 +1,5 @@
-// The wizard's actions against real programs: the osascript stand-in with a
-// recording pkexec and a real /bin/sh, and scripted shortcuts tools.
+// The wizard's actions against real programs: a recording osascript with a real
+// /bin/sh behind it, and scripted shortcuts tools.
 #include "platform/ChildProcess.h"
 #include "platform/HelperAdministratorScript.h"
 #include "setup/wizard/QuillstoneBundledShortcutBridge.h"
@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path builtBundle = QUILLSTONE_APP_DIR;
 const fs::path fixtures = fs::path(QUILLSTONE_SOURCE_DIR) / "tests/fixtures";
 
 void writeExecutable(const fs::path& file, const std::string& text) {
@@ -35,13 +34,12 @@ protected:
                             std::string("#!/bin/sh\n{ echo ") + name + "; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done; } >> '" +
                                 (root / "calls.log").string() + "'\nexec " + real + " \"$@\"\n");
         }
-        environment.set("QUILLSTONE_PKEXEC", (fixtures / "recording-pkexec").string());
         environment.set("QUILLSTONE_RECORDERS", (root / "recorders").string());
         administratorScript = &osascript;
     }
 
     ScopedEnvironment environment;
-    HelperAdministratorScript osascript{builtBundle / "Contents/Helpers/osascript"};
+    HelperAdministratorScript osascript{fixtures / "recording-osascript"};
 };
 
 TEST_F(ClassicQuoting, AnOddFolderReachesTheShellToolsAndTheScriptAsOneWord) {

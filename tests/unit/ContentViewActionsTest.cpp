@@ -202,12 +202,15 @@ TEST_F(SD4Activation, AnAgentFailureKeepsTheSavedChoiceAndContinueDisabled) {
     EXPECT_TRUE(fs::exists(home / "Quillstone/backup_status.json"));
 }
 
-TEST_F(SD4Activation, ASecondRequestWhileOneRunsIsIgnored) {
+TEST_F(SD4Activation, ASecondRequestOrARefreshWhileOneRunsIsIgnored) {
     shortcut.answers = {true};
     auto& view = start();
     monitor.during = [&](const std::string&) {
         EXPECT_TRUE(view.isWindowDisabled());
         view.activateSD4Monitor();
+        view.refreshMonitorState();
+        view.refreshShortcutState();
+        EXPECT_EQ(shortcut.checks, 1); // only the one at start-up
     };
     view.activateSD4Monitor();
     EXPECT_THAT(monitor.journal, ElementsAre("installMonitorAgent"));
