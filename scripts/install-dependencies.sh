@@ -40,10 +40,14 @@ if ! locale -a 2>/dev/null | grep -qi '^en_US\.utf8$'; then
   fi
 fi
 
-# The administrator move of an old application runs the same command line as on
-# macOS, which names /usr/sbin/chown; Debian keeps chown in /bin only.
+# The administrator commands run the same command lines as on macOS: they name
+# /usr/sbin/chown (Debian keeps chown in /bin only) and the group wheel (Fedora
+# and Arch have one, Debian none).
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 if [ ! -e /usr/sbin/chown ] && [ -x /bin/chown ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" ln -s /bin/chown /usr/sbin/chown
+fi
+if ! getent group wheel >/dev/null; then
+  "${sudo_cmd[@]}" groupadd --system wheel
 fi

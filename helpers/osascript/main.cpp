@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     using namespace quillstone;
     std::vector<std::string> invocation;
     try {
-        invocation = AdministratorCommand::invocation(std::vector<std::string>(argv + 1, argv + argc), findPkexec());
+        invocation = AdministratorCommand::invocation(std::vector<std::string>(argv + 1, argv + argc), findPkexec(),
+                                                      ::geteuid() == 0);
     } catch (const OsascriptError& error) {
         std::cerr << error.what() << '\n';
         return OsascriptError::status;

@@ -1,14 +1,10 @@
 #include "setup/wizard/ContentView.h"
 
 #include "platform/BackgroundQueue.h"
-#include "platform/MainQueue.h"
-#include "platform/Workspace.h"
-// Interim: the HTTP and release-version ports arrive with the shared platform work.
-#if __has_include("platform/HttpClient.h")
 #include "platform/HttpClient.h"
+#include "platform/MainQueue.h"
 #include "platform/ReleaseVersion.h"
-#define QUILLSTONE_WIZARD_NETWORK 1
-#endif
+#include "platform/Workspace.h"
 #include "setup/model/QuillstoneStatusDocument.h"
 #include "setup/service/QuillstoneInstalledComponentsStore.h"
 #include "setup/service/StatusFolderContents.h"
@@ -98,11 +94,7 @@ std::string ContentView::currentVersion() const {
 }
 
 std::int64_t ContentView::currentBuild() const {
-#ifdef QUILLSTONE_WIZARD_NETWORK
     return ReleaseVersion::parseBuildNumber(with_.bundle.bundleVersion().value_or(fallbackBuild));
-#else
-    return 0;
-#endif
 }
 
 std::string ContentView::versionText() const { return versionPrefix + currentVersion(); }
@@ -225,12 +217,17 @@ void ContentView::updateMonitorState() {
 }
 
 void ContentView::refreshMonitorState() {
+    // A running action settles this state itself; a refresh while its commands
+    // pump events (the application turning active meanwhile) would only race it.
+    if (isWindowDisabled()) {
+        return;
+    }
     updateMonitorState();
     changed();
 }
 
 void ContentView::refreshShortcutState() {
-    if (selectedIntegration_ != QuillstoneIntegration::sd4 || activationSucceeded_) {
+    if (isWindowDisabled() || selectedIntegration_ != QuillstoneIntegration::sd4 || activationSucceeded_) {
         return;
     }
     shortcutIsInstalled_ = with_.shortcutBridge.isShortcutInstalled();
@@ -427,7 +424,6 @@ void ContentView::removeInstalledComponent() {
 
 // Update check
 
-#ifdef QUILLSTONE_WIZARD_NETWORK
 void ContentView::checkForUpdate() {
     const std::string address = updateManifestURL();
     if (address.empty()) {
@@ -484,13 +480,6 @@ void ContentView::openSetupGuide() {
         with_.workspace.open(address);
     }
 }
-
-#else
-void ContentView::checkForUpdate() {}
-void ContentView::applyUpdateResponse(bool, int, const std::string&) {}
-void ContentView::openAvailableUpdate() {}
-void ContentView::openSetupGuide() {}
-#endif
 
 // Upgrade
 

@@ -1,8 +1,5 @@
 #include "setup/wizard/ContentViewEnvironment.h"
 
-// Interim: needs the HTTP port and the opening workspace of the shared platform work.
-#if __has_include("platform/HttpClient.h")
-
 #include "platform/ChildProcessCommandRunner.h"
 #include "platform/Clock.h"
 #include "platform/DetachedProcess.h"
@@ -30,12 +27,17 @@
 
 namespace quillstone {
 
+ContentViewEnvironment::Platform ContentViewEnvironment::Platform::current() {
+    auto& files = PosixFileManager::shared();
+    return Platform{Bundle::main(), files, SystemLayout::current(files.userDomain())};
+}
+
 struct ContentViewEnvironment::Parts {
-    explicit Parts(QuillstoneConfigurationStore& store)
+    Parts(QuillstoneConfigurationStore& store, Platform platform)
         : configurationStore(store),
-          files(PosixFileManager::shared()),
-          bundle(Bundle::main()),
-          layout(SystemLayout::current(files.userDomain())),
+          files(platform.fileManager),
+          bundle(std::move(platform.bundle)),
+          layout(std::move(platform.layout)),
           loginItems(files, bundle, XdgAutostartLoginItemService::defaultFolder(files.userDomain()),
                      ProcRunningApplications::shared(), launchDetached),
           statusHost({loginItems, ProcRunningApplications::shared(), ChildProcessCommandRunner::shared(),
@@ -47,14 +49,14 @@ struct ContentViewEnvironment::Parts {
                    }}),
           monitor(service, files),
           workspace(files, {layout.applicationsFolder, layout.userApplicationsFolder},
-                    FreedesktopWorkspace::homeTrash(files.userDomain())),
+                    FreedesktopWorkspace::homeTrash(files.userDomain()), SystemClock::shared(), layout.tools.open),
           administratorScript(layout.tools.osascript),
           shortcutBridge(QuillstoneProcessRegistry::shared(), layout.tools.shortcuts, bundle, files, workspace),
           remover(files, workspace, administratorScript, layout, bundle.path()),
           detector(files, layout, ProcRunningApplications::shared(), workspace, configurationStore) {}
 
     QuillstoneConfigurationStore& configurationStore;
-    PosixFileManager& files;
+    FileManager& files;
     Bundle bundle;
     SystemLayout layout;
     XdgAutostartLoginItemService loginItems;
@@ -72,8 +74,8 @@ struct ContentViewEnvironment::Parts {
     QtBackgroundQueue backgroundQueue{1};
 };
 
-ContentViewEnvironment::ContentViewEnvironment(QuillstoneConfigurationStore& configurationStore)
-    : parts_(std::make_unique<Parts>(configurationStore)) {}
+ContentViewEnvironment::ContentViewEnvironment(QuillstoneConfigurationStore& configurationStore, Platform platform)
+    : parts_(std::make_unique<Parts>(configurationStore, std::move(platform))) {}
 
 ContentViewEnvironment::~ContentViewEnvironment() = default;
 
@@ -102,5 +104,3 @@ ContentView::Collaborators ContentViewEnvironment::collaborators(ChooseFolder ch
 }
 
 } // namespace quillstone
-
-#endif

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/Bundle.h"
+#include "platform/FileManager.h"
+#include "platform/SystemLayout.h"
 #include "setup/wizard/ContentView.h"
 
 #include <filesystem>
@@ -16,7 +19,16 @@ class ContentViewEnvironment {
 public:
     using ChooseFolder = std::function<std::optional<std::filesystem::path>(const QuillstoneFolderChoice&)>;
 
-    explicit ContentViewEnvironment(QuillstoneConfigurationStore& configurationStore);
+    // What the environment is built over: the running bundle, the user's files, the system's places.
+    struct Platform {
+        Bundle bundle;
+        FileManager& fileManager;
+        SystemLayout layout;
+        static Platform current();
+    };
+
+    explicit ContentViewEnvironment(QuillstoneConfigurationStore& configurationStore,
+                                    Platform platform = Platform::current());
     ~ContentViewEnvironment();
     ContentViewEnvironment(const ContentViewEnvironment&) = delete;
     ContentViewEnvironment& operator=(const ContentViewEnvironment&) = delete;

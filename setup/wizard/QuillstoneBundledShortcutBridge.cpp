@@ -48,11 +48,7 @@ void QuillstoneBundledShortcutBridge::openShortcutInstaller() {
     if (!shortcut) {
         throw QuillstoneShortcutBridgeError(QuillstoneShortcutBridgeError::Code::missingBundledShortcut);
     }
-#if __has_include("platform/HttpClient.h")
     if (!workspace_.open(shortcut->string())) {
-#else
-    if (true) { // interim: the workspace cannot open files yet
-#endif
         throw QuillstoneShortcutBridgeError(QuillstoneShortcutBridgeError::Code::couldNotOpenShortcut);
     }
 }

@@ -59,14 +59,19 @@ TEST(AdministratorCommand, RefusesEveryOtherScript) {
               std::string(OsascriptError::unsupportedEscapePrefix) + "q");
 }
 
-TEST(AdministratorCommand, RunsTheCommandThroughPkexecAndAShell) {
+TEST(AdministratorCommand, RunsTheCommandThroughAShellDirectlyAsRootElseThroughPkexec) {
     auto source = appleScriptFor("/bin/chmod 755 'x y'");
-    EXPECT_EQ(AdministratorCommand::invocation({"-e", source}, std::string("/usr/bin/pkexec")),
+    const std::optional<std::string> pkexec("/usr/bin/pkexec");
+    EXPECT_EQ(AdministratorCommand::invocation({"-e", source}, pkexec, false),
               (std::vector<std::string>{"/usr/bin/pkexec", "/bin/sh", "-c", "/bin/chmod 755 'x y'"}));
-    EXPECT_THROW(AdministratorCommand::invocation({"-e", source}, std::nullopt), OsascriptError);
-    EXPECT_THROW(AdministratorCommand::invocation({source}, std::string("/usr/bin/pkexec")), OsascriptError);
-    EXPECT_THROW(AdministratorCommand::invocation({"-e", source, "-e", source}, std::string("/usr/bin/pkexec")),
-                 OsascriptError);
-    EXPECT_THROW(AdministratorCommand::invocation({"-l", "JavaScript", "-e", source}, std::string("/p")),
-                 OsascriptError);
+    EXPECT_EQ(AdministratorCommand::invocation({"-e", source}, pkexec, true),
+              (std::vector<std::string>{"/bin/sh", "-c", "/bin/chmod 755 'x y'"}));
+    EXPECT_EQ(AdministratorCommand::invocation({"-e", source}, std::nullopt, true).front(), "/bin/sh");
+    EXPECT_THROW(AdministratorCommand::invocation({"-e", source}, std::nullopt, false), OsascriptError);
+    for (bool root : {false, true}) {
+        EXPECT_THROW(AdministratorCommand::invocation({source}, pkexec, root), OsascriptError);
+        EXPECT_THROW(AdministratorCommand::invocation({"-e", source, "-e", source}, pkexec, root), OsascriptError);
+        EXPECT_THROW(AdministratorCommand::invocation({"-l", "JavaScript", "-e", source}, pkexec, root),
+                     OsascriptError);
+    }
 }

@@ -1,0 +1,178 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/FileManager.h"
+#include "platform/qt/QtHttpClient.h"
+#include "platform/Workspace.h"
+#include "setup/model/QuillstoneConfigurationStore.h"
+#include "setup/service/QuillstoneInstalledComponentsStore.h"
+#include "setup/wizard/ContentView.h"
+#include "setup/wizard/QuillstoneMonitorControl.h"
+#include "setup/wizard/QuillstoneShortcutBridge.h"
+#include "setup/wizard/QuillstoneShortcutBridgeError.h"
+#include "support/ManualBackgroundQueue.h"
+#include "support/ManualMainQueue.h"
+#include "support/TemporaryFolder.h"
+#include "support/UpgradeFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quillstone::testing {
+
+// The agent as the wizard sees it; every action lands in the journal and fails when listed.
+class FakeMonitorControl : public QuillstoneMonitorControl {
+public:
+    std::vector<std::string> journal;
+    std::set<std::string> failing;
+    bool plistExists = false;
+    bool loaded = false;
+    // Runs inside an action, e.g. a second click that arrives while it blocks.
+    std::function<void(const std::string&)> during;
+
+    bool agentPropertyListExists() override { return plistExists; }
+    bool isMonitorLoaded() override { return loaded; }
+    void installMonitorAgent() override {
+        act("installMonitorAgent");
+        plistExists = loaded = true;
+    }
+    void installClassicStatusHost() override { act("installClassicStatusHost"); }
+    void uninstallMonitorAgent() override {
+        act("uninstallMonitorAgent");
+        plistExists = loaded = false;
+    }
+    void removeSD4Monitor() override {
+        act("removeSD4Monitor");
+        plistExists = loaded = false;
+    }
+    void removeLegacyStatusHostAgent() override { act("removeLegacyStatusHostAgent"); }
+    void unregisterStatusHost() override { act("unregisterStatusHost"); }
+    void upgradeMonitorService() override { act("upgradeMonitorService"); }
+
+    static std::string failure(const std::string& action) { return action + " went wrong."; }
+
+private:
+    void act(const std::string& action) {
+        journal.push_back(action);
+        if (during) {
+            during(action);
+        }
+        if (failing.contains(action)) {
+            throw std::runtime_error(failure(action));
+        }
+    }
+};
+
+class FakeShortcutBridge : public QuillstoneShortcutBridge {
+public:
+    // Answers in turn; the last one repeats.
+    std::vector<bool> answers{false};
+    int checks = 0;
+    std::optional<QuillstoneShortcutBridgeError::Code> openFailure;
+    int opens = 0;
+
+    bool isShortcutInstalled() override {
+        bool answer = answers[std::min<size_t>(static_cast<size_t>(checks), answers.size() - 1)];
+        ++checks;
+        return answer;
+    }
+    void openShortcutInstaller() override {
+        ++opens;
+        if (openFailure) {
+            throw QuillstoneShortcutBridgeError(*openFailure);
+        }
+    }
+};
+
+// One wizard over fakes, in a temporary home with a throwaway Quillstone.app.
+class WizardStateTest : public ::testing::Test {
+protected:
+    static constexpr const char* scriptTemplate = "#!/bin/sh\nQUILLSTONE_DIR=__QUILLSTONE_DIR__\n";
+
+    WizardStateTest() {
+        writeBundle("2.3", "40");
+        writeText(bundle / "Contents/Resources/BackupMonitor.sh", scriptTemplate);
+    }
+
+    // Info.plist with the given versions (nullopt: key absent) and the two web addresses.
+    void writeBundle(std::optional<std::string> version, std::optional<std::string> build,
+                     std::string manifestURL = "https://updates.example/version.json") {
+        auto plist = Plist::dictionary();
+        plist.setString("CFBundleIdentifier", "com.quillstone.Quillstone-Setup");
+        if (version) {
+            plist.setString("CFBundleShortVersionString", *version);
+        }
+        if (build) {
+            plist.setString("CFBundleVersion", *build);
+        }
+        plist.setString("QuillstoneWebsiteURL", "https://quillstone.example");
+        plist.setString("QuillstoneUpdateManifestURL", manifestURL);
+        writeText(bundle / "Contents/Info.plist", plist.toXml());
+    }
+
+    void storeConfiguration(QuillstoneIntegration integration, const std::filesystem::path& folder) {
+        configurationStore.save(QuillstoneConfiguration{1, integration, folder.string()});
+    }
+
+    ContentView& start() {
+        view = std::make_unique<ContentView>(ContentView::Collaborators{
+            configurationStore, monitor, shortcut, files, *administratorScript, workspace, components, http, mainQueue,
+            backgroundQueue, clock, Bundle(bundle), applications,
+            [this] { return candidate; },
+            [this](const std::filesystem::path& url) {
+                legacyRemovals.push_back(url);
+                if (legacyRemovalFails) {
+                    throw std::runtime_error("The old copy stays.");
+                }
+            },
+            [this](const QuillstoneFolderChoice& choice) {
+                choices.push_back(choice);
+                return chosenFolder;
+            },
+            [this] { ++terminations; }});
+        view->setOnChange([this] { ++changes; });
+        return *view;
+    }
+
+    // Forward to the given step; each step must allow it.
+    void walkTo(int step) {
+        while (view->currentStep() < step) {
+            ASSERT_TRUE(view->canContinue()) << view->currentStep();
+            view->goForward();
+        }
+    }
+
+    TemporaryFolder root;
+    std::filesystem::path home = root / "home";
+    std::filesystem::path bundle = root / "Applications/Quillstone.app";
+    std::filesystem::path applications = root / "Applications";
+    PosixFileManager files{UserDomain::rootedAt(home)};
+    QuillstoneConfigurationStore configurationStore{files};
+    QuillstoneInstalledComponentsStore components{files};
+    FakeMonitorControl monitor;
+    FakeShortcutBridge shortcut;
+    RecordingAdministratorScript administrator;
+    AdministratorScript* administratorScript = &administrator;
+    ScriptedWorkspace workspace;
+    QtHttpClient http; // refuses everything but https and loopback http
+    ManualMainQueue mainQueue;
+    ManualBackgroundQueue backgroundQueue;
+    ManualClock clock{TimePoint{} + std::chrono::seconds(1700000000)};
+    std::optional<QuillstoneUpgradeCandidate> candidate;
+    std::vector<std::filesystem::path> legacyRemovals;
+    bool legacyRemovalFails = false;
+    std::vector<QuillstoneFolderChoice> choices;
+    std::optional<std::filesystem::path> chosenFolder;
+    int terminations = 0;
+    int changes = 0;
+    std::unique_ptr<ContentView> view;
+};
+
+} // namespace quillstone::testing

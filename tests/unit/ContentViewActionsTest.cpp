@@ -1,0 +1,304 @@
+#include "setup/model/QuillstoneStatusDocument.h"
+#include "setup/service/QuillstoneInstalledComponents.h"
+#include "support/WizardFakes.h"
+
+#include <gmock/gmock.h>
+
+#include <sys/stat.h>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Integration = QuillstoneIntegration;
+using BridgeCode = QuillstoneShortcutBridgeError::Code;
+
+mode_t modeOf(const fs::path& file) {
+    struct stat info {};
+    ::stat(file.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+class ClassicInstallation : public WizardStateTest {
+protected:
+    ContentView& startClassic(const fs::path& parent) {
+        storeConfiguration(Integration::classic, parent / "Quillstone");
+        return start();
+    }
+    fs::path folder = root / "Drive/Quillstone";
+    std::string seconds = "1700000000";
+};
+
+TEST_F(ClassicInstallation, InstallsEveryPartAndRunsOneAdministratorCommand) {
+    auto& view = startClassic(root / "Drive");
+    view.requestClassicInstallation();
+
+    EXPECT_EQ(view.installationMessage(),
+              "BackupMonitor.sh and the Quillstone menu-bar app were installed successfully.");
+    EXPECT_TRUE(view.installationSucceeded());
+    EXPECT_FALSE(view.isInstalling());
+    EXPECT_THAT(monitor.journal, ElementsAre("uninstallMonitorAgent", "installClassicStatusHost"));
+    EXPECT_EQ(readText(folder / "BackupMonitor.sh"), "#!/bin/sh\nQUILLSTONE_DIR='" + folder.string() + "'\n");
+    EXPECT_EQ(modeOf(folder / "BackupMonitor.sh"), 0755u);
+    EXPECT_EQ(readText(folder / "logs/BackupMonitor.log"), "");
+    EXPECT_EQ(readText(folder / "backup_status.json"), QuillstoneStatusDocument::emptyDocument);
+    const std::string script = "'" + (folder / "BackupMonitor.sh").string() + "'";
+    EXPECT_THAT(administrator.sources,
+                ElementsAre("do shell script \"/usr/sbin/chown root:wheel " + script + " && /bin/chmod 755 " + script +
+                            "\" with administrator privileges"));
+    EXPECT_EQ(configurationStore.loadComplete(), (QuillstoneConfiguration{1, Integration::classic, folder.string()}));
+}
+
+TEST_F(ClassicInstallation, ExistingDataAsksFirstAndListsWhatIsThere) {
+    writeText(folder / "notes.txt", "mine");
+    writeText(folder / ".hidden", "");
+    auto& view = startClassic(root / "Drive");
+    EXPECT_THAT(view.existingItemLabels(), ElementsAre("Other Quillstone files"));
+    view.requestClassicInstallation();
+    EXPECT_TRUE(view.showsExistingInstallationConfirmation());
+    EXPECT_TRUE(administrator.sources.empty());
+    view.dismissExistingInstallationConfirmation();
+    EXPECT_FALSE(view.showsExistingInstallationConfirmation());
+    EXPECT_TRUE(monitor.journal.empty());
+
+    view.requestClassicInstallation();
+    view.confirmExistingInstallation();
+    EXPECT_FALSE(view.showsExistingInstallationConfirmation());
+    EXPECT_TRUE(view.installationSucceeded());
+    EXPECT_THAT(view.existingItemLabels(), ElementsAre("Existing backup status", "Existing backup logs",
+                                                       "Existing BackupMonitor.sh", "Other Quillstone files"));
+}
+
+TEST_F(ClassicInstallation, ReinstallsWithinOneSecondKeepEveryEarlierScriptAndAllData) {
+    writeText(folder / "BackupMonitor.sh", "version 0");
+    writeText(folder / ("BackupMonitor.sh.previous-" + seconds), "older backup");
+    writeText(folder / "backup_status.json", "{\"backups\":[{\"x\":1}]}");
+    writeText(folder / "logs/BackupMonitor.log", "old log\n");
+    auto& view = startClassic(root / "Drive");
+    view.installClassicMonitor();
+    writeText(bundle / "Contents/Resources/BackupMonitor.sh", "v2 __QUILLSTONE_DIR__");
+    view.installClassicMonitor();
+
+    EXPECT_EQ(readText(folder / ("BackupMonitor.sh.previous-" + seconds)), "older backup");
+    EXPECT_EQ(readText(folder / ("BackupMonitor.sh.previous-" + seconds + "-1")), "version 0");
+    EXPECT_THAT(readText(folder / ("BackupMonitor.sh.previous-" + seconds + "-2")), StartsWith("#!/bin/sh"));
+    EXPECT_THAT(readText(folder / "BackupMonitor.sh"), StartsWith("v2 '"));
+    EXPECT_EQ(readText(folder / "backup_status.json"), "{\"backups\":[{\"x\":1}]}");
+    EXPECT_EQ(readText(folder / "logs/BackupMonitor.log"), "old log\n");
+}
+
+TEST_F(ClassicInstallation, EveryFailureNamesItsCauseAndUndoesNothing) {
+    struct Case {
+        std::string name;
+        std::function<void()> arrange;
+        fs::path parent;
+        std::string message;
+    };
+    const fs::path blocked = root / "file-not-folder";
+    const fs::path odd = root / "__QUILLSTONE_DIR__";
+    std::vector<Case> cases{
+        {"template missing", [&] { fs::remove(bundle / "Contents/Resources/BackupMonitor.sh"); }, root / "Drive",
+         "BackupMonitor.sh could not be found in the Setup Wizard."},
+        {"administrator cancelled",
+         [&] { administrator.onRun = [](const std::string&) { throw std::runtime_error("User canceled."); }; },
+         root / "Drive", "Installation failed: Administrator authorization was cancelled or failed."},
+        {"placeholder left", [&] { writeText(odd / "Quillstone/BackupMonitor.sh", "old"); }, odd,
+         "Installation failed: BackupMonitor.sh could not be configured."},
+        {"folder error", [&] { writeText(blocked, ""); }, blocked, ""},
+        {"agent removal", [&] { monitor.failing = {"uninstallMonitorAgent"}; }, root / "Drive",
+         "Installation failed: " + FakeMonitorControl::failure("uninstallMonitorAgent")},
+        {"status host", [&] { monitor.failing = {"installClassicStatusHost"}; }, root / "Drive",
+         "Installation failed: " + FakeMonitorControl::failure("installClassicStatusHost")},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.arrange();
+        auto& view = startClassic(c.parent);
+        walkTo(3);
+        view.installClassicMonitor();
+        if (c.message.empty()) {
+            EXPECT_THAT(view.installationMessage(), StartsWith("Installation failed: "));
+        } else {
+            EXPECT_EQ(view.installationMessage(), c.message);
+        }
+        EXPECT_FALSE(view.installationSucceeded());
+        EXPECT_FALSE(view.isInstalling());
+        EXPECT_FALSE(view.canContinue());
+        // reset for the next case
+        writeText(bundle / "Contents/Resources/BackupMonitor.sh", scriptTemplate);
+        administrator.onRun = nullptr;
+        monitor.failing.clear();
+    }
+    // The old script was moved away before the placeholder check failed.
+    EXPECT_FALSE(fs::exists(odd / "Quillstone/BackupMonitor.sh"));
+    EXPECT_EQ(readText(odd / ("Quillstone/BackupMonitor.sh.previous-" + seconds)), "old");
+    // After the status host failed, the configuration is still saved.
+    EXPECT_EQ(configurationStore.loadComplete()->integration, Integration::classic);
+}
+
+TEST_F(ClassicInstallation, ChoosingAFolderAsksWithThePanelTextsAndClearsTheResult) {
+    auto& view = startClassic(root / "Drive");
+    view.installClassicMonitor();
+    ASSERT_TRUE(view.installationSucceeded());
+    view.chooseStatusFolder(); // cancelled
+    EXPECT_TRUE(view.installationSucceeded());
+    chosenFolder = root / "Dropbox";
+    view.chooseStatusFolder();
+
+    ASSERT_EQ(choices.size(), 2u);
+    EXPECT_EQ(choices[0].panelTitle, "Choose where Quillstone status should be stored");
+    EXPECT_EQ(choices[0].panelPrompt, "Choose");
+    EXPECT_TRUE(choices[0].canChooseDirectories && choices[0].canCreateDirectories);
+    EXPECT_FALSE(choices[0].canChooseFiles || choices[0].allowsMultipleSelection);
+    EXPECT_EQ(choices[0].startingFolder, root / "Drive");
+    EXPECT_EQ(view.installationParentURL(), root / "Dropbox");
+    EXPECT_FALSE(view.installationSucceeded());
+    EXPECT_TRUE(view.installationMessage().empty());
+}
+
+class SD4Activation : public WizardStateTest {};
+
+TEST_F(SD4Activation, PreparesTheFolderSavesTheChoiceAndInstallsTheAgent) {
+    shortcut.answers = {true};
+    writeText(home / "Quillstone/backup_status.json", "{\"backups\":[1]}");
+    auto& view = start();
+    walkTo(3);
+    view.activateSD4Monitor();
+    EXPECT_EQ(view.activationMessage(), "The Quillstone Monitor is active for this Mac user.");
+    EXPECT_TRUE(view.activationSucceeded() && view.monitorIsInstalled() && view.canContinue());
+    EXPECT_EQ(readText(home / "Quillstone/backup_status.json"), "{\"backups\":[1]}");
+    EXPECT_EQ(configurationStore.loadComplete(),
+              (QuillstoneConfiguration{1, Integration::sd4, (home / "Quillstone").string()}));
+    EXPECT_EQ(view.activationButtonTitle(), "Quillstone activated");
+}
+
+TEST_F(SD4Activation, TheShortcutIsCheckedAgainBeforeGivingUp) {
+    auto& view = start();
+    view.activateSD4Monitor();
+    EXPECT_EQ(view.activationMessage(), "Install the required Apple Shortcut first.");
+    EXPECT_TRUE(monitor.journal.empty());
+
+    shortcut.answers = {true};
+    view.activateSD4Monitor();
+    EXPECT_TRUE(view.activationSucceeded());
+    EXPECT_FALSE(view.shortcutIsInstalled()); // the second check does not change it
+}
+
+TEST_F(SD4Activation, AnAgentFailureKeepsTheSavedChoiceAndContinueDisabled) {
+    shortcut.answers = {true};
+    monitor.failing = {"installMonitorAgent"};
+    auto& view = start();
+    walkTo(3);
+    view.activateSD4Monitor();
+    EXPECT_EQ(view.activationMessage(), "Activation failed: " + FakeMonitorControl::failure("installMonitorAgent"));
+    EXPECT_FALSE(view.canContinue());
+    EXPECT_FALSE(view.monitorIsInstalled());
+    EXPECT_EQ(configurationStore.loadComplete(),
+              (QuillstoneConfiguration{1, Integration::sd4, (home / "Quillstone").string()}));
+    EXPECT_TRUE(fs::exists(home / "Quillstone/backup_status.json"));
+}
+
+TEST_F(SD4Activation, ASecondRequestOrARefreshWhileOneRunsIsIgnored) {
+    shortcut.answers = {true};
+    auto& view = start();
+    monitor.during = [&](const std::string&) {
+        EXPECT_TRUE(view.isWindowDisabled());
+        view.activateSD4Monitor();
+        view.refreshMonitorState();
+        view.refreshShortcutState();
+        EXPECT_EQ(shortcut.checks, 1); // only the one at start-up
+    };
+    view.activateSD4Monitor();
+    EXPECT_THAT(monitor.journal, ElementsAre("installMonitorAgent"));
+}
+
+TEST_F(SD4Activation, OpeningTheShortcutReportsWhyItFailed) {
+    auto& view = start();
+    for (auto [code, text] : {std::pair{BridgeCode::missingBundledShortcut,
+                                        "The Quillstone connection is missing from this Setup app."},
+                              std::pair{BridgeCode::couldNotOpenShortcut, "macOS could not open the Quillstone connection."}}) {
+        shortcut.openFailure = code;
+        view.openShortcutInstaller();
+        EXPECT_EQ(view.activationMessage(), std::string("Quillstone could not open the Shortcut installer: ") + text);
+    }
+}
+
+class Removal : public WizardStateTest {};
+
+TEST_F(Removal, SD4RemovalRemovesTheMonitorAndQuits) {
+    monitor.plistExists = monitor.loaded = true;
+    auto& view = start();
+    view.requestWelcomeRemoval();
+    EXPECT_TRUE(view.showsWelcomeRemovalConfirmation());
+    view.removeInstalledComponent();
+    EXPECT_THAT(monitor.journal, ElementsAre("removeSD4Monitor"));
+    EXPECT_EQ(view.activationMessage(), "The local Quillstone Monitor was removed.");
+    EXPECT_EQ(terminations, 1);
+    EXPECT_FALSE(view.isManagingMonitor());
+}
+
+TEST_F(Removal, ClassicRemovalIgnoresTheOldAgentAndDropsTheRecord) {
+    components.save(QuillstoneInstalledComponents{});
+    monitor.failing = {"removeLegacyStatusHostAgent"};
+    auto& view = start();
+    view.selectIntegration(Integration::classic);
+    view.requestRemoval();
+    view.removeInstalledComponent();
+    EXPECT_THAT(monitor.journal, ElementsAre("removeLegacyStatusHostAgent", "unregisterStatusHost"));
+    EXPECT_EQ(view.activationMessage(), "The Quillstone menu-bar app was removed.");
+    EXPECT_FALSE(fs::exists(components.fileURL()));
+    EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(Removal, AFailureIsShownInBothPlacesKeepsWhatIsLeftAndDoesNotQuit) {
+    components.save(QuillstoneInstalledComponents{});
+    monitor.failing = {"unregisterStatusHost", "removeSD4Monitor"};
+    auto& view = start();
+    for (auto [integration, action] : {std::pair{Integration::classic, "unregisterStatusHost"},
+                                       std::pair{Integration::sd4, "removeSD4Monitor"}}) {
+        view.selectIntegration(integration);
+        view.removeInstalledComponent();
+        const std::string expected = "Removal failed: " + FakeMonitorControl::failure(action);
+        EXPECT_EQ(view.activationMessage(), expected);
+        EXPECT_EQ(view.monitorActionMessage(), expected);
+        EXPECT_FALSE(view.isManagingMonitor());
+    }
+    EXPECT_TRUE(fs::exists(components.fileURL()));
+    EXPECT_EQ(terminations, 0);
+}
+
+TEST_F(Removal, ASecondRequestWhileOneRunsIsIgnored) {
+    auto& view = start();
+    monitor.during = [&](const std::string&) { view.removeInstalledComponent(); };
+    view.removeInstalledComponent();
+    EXPECT_THAT(monitor.journal, ElementsAre("removeSD4Monitor"));
+    EXPECT_EQ(terminations, 1);
+}
+
+class Upgrade : public WizardStateTest {
+protected:
+    Upgrade() { candidate = QuillstoneUpgradeCandidate{"2.2", "12", applications / "Quillstone Setup.app", "2.3", "40", false}; }
+};
+
+TEST_F(Upgrade, SuccessClearsThePromptAndRefreshesTheMonitor) {
+    auto& view = start();
+    view.performUpgrade();
+    EXPECT_TRUE(view.isUpgradeInProgress());
+    view.performUpgrade(); // ignored while running
+    monitor.plistExists = monitor.loaded = true;
+    mainQueue.runAll();
+    EXPECT_THAT(monitor.journal, ElementsAre("upgradeMonitorService"));
+    EXPECT_THAT(legacyRemovals, ElementsAre(applications / "Quillstone Setup.app"));
+    EXPECT_FALSE(view.upgradeCandidate());
+    EXPECT_FALSE(view.isUpgradeInProgress());
+    EXPECT_TRUE(view.monitorIsInstalled());
+    EXPECT_EQ(view.monitorActionMessage(), "Quillstone was upgraded to version 2.3 (Build 40).");
+    view.cancelUpgrade();
+    EXPECT_EQ(terminations, 1);
+}
+
+} // namespace

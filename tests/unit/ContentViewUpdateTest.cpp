@@ -1,0 +1,120 @@
+#include "support/CoreApplicationScope.h"
+#include "support/LocalHttpServer.h"
+#include "support/WizardFakes.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillstone;
+using namespace quillstone::testing;
+
+namespace {
+
+std::string manifest(const std::string& version, int build) {
+    return R"({"version":")" + version + R"(","build":)" + std::to_string(build) +
+           R"(,"downloadURL":"https://quillstone.example/download"})";
+}
+
+class UpdateCheck : public WizardStateTest {
+protected:
+    // Runs one whole check against the local server with the bundle's version and build.
+    void check(std::optional<std::string> version, std::optional<std::string> build, std::string address = {}) {
+        writeBundle(version, build, address.empty() ? server.url("/version.json") : address);
+        view->checkForUpdate();
+        while (backgroundQueue.runNext()) {
+        }
+        mainQueue.runAll();
+    }
+
+    CoreApplicationScope application;
+    LocalHttpServer server;
+};
+
+TEST_F(UpdateCheck, OffersOnlyANewerRelease) {
+    struct Case {
+        std::string manifestVersion;
+        int manifestBuild;
+        std::optional<std::string> version, build;
+        bool offered;
+    };
+    start();
+    for (const Case& c : {Case{"2.3", 41, "2.3", "40", true}, Case{"2.3", 41, "2.3", "41", false},
+                          Case{"2.3", 41, "2.3", "42", false}, Case{"2.10", 1, "2.9", "99", true},
+                          Case{"2.3.0", 41, "2.3", "40", true}, Case{"3", 0, "2.99.99", "99", true},
+                          Case{"2.3", 99, "2.3.1", "0", false}, Case{"2.3", 1, std::nullopt, "5", true},
+                          Case{"2.2", 6, std::nullopt, "5", true}, Case{"2.2", 5, std::nullopt, "5", false}}) {
+        server.answer("/version.json", 200, manifest(c.manifestVersion, c.manifestBuild));
+        check(c.version, c.build);
+        EXPECT_EQ(view->availableUpdate().has_value(), c.offered)
+            << c.manifestVersion << "/" << c.manifestBuild << " against " << c.version.value_or("none");
+    }
+}
+
+TEST_F(UpdateCheck, FetchesInTheBackgroundAppliesOnTheMainQueueAndOpensTheDownload) {
+    server.answer("/version.json", 200, manifest("2.4", 1));
+    writeBundle("2.3", "40", server.url("/version.json"));
+    auto& view = start();
+    view.checkForUpdate();
+    ASSERT_EQ(backgroundQueue.size(), 1u);
+    backgroundQueue.runNext();
+    EXPECT_FALSE(view.availableUpdate());
+    mainQueue.runAll();
+    ASSERT_TRUE(view.availableUpdate());
+    EXPECT_EQ(*view.availableUpdate(),
+              (QuillstoneAvailableUpdate{"2.4", 1, "https://quillstone.example/download", std::nullopt}));
+    EXPECT_EQ(view.updateButtonTitle(), "Update 2.4 available");
+    view.openAvailableUpdate();
+    view.openSetupGuide();
+    EXPECT_EQ(workspace.opened,
+              (std::vector<std::string>{"https://quillstone.example/download", "https://quillstone.example/setup/"}));
+    EXPECT_EQ(server.requestCount(), 1);
+}
+
+TEST_F(UpdateCheck, ServerErrorsRemoveTheOfferOtherFailuresKeepIt) {
+    struct Case {
+        std::string name;
+        int status;
+        std::string body;
+        std::string address;
+        bool offered;
+    };
+    start();
+    const std::string good = manifest("2.4", 1);
+    for (const Case& c : {
+             Case{"build as a string", 200, R"({"version":"2.5","build":"1","downloadURL":"https://q.example/"})", "", true},
+             Case{"no download address", 200, R"({"version":"2.5","build":1})", "", true},
+             Case{"not JSON", 200, "<html>", "", true},
+             Case{"refused", 200, good, LocalHttpServer::refusedUrl("/version.json"), true},
+             Case{"plain http elsewhere", 200, good, "http://quillstone.invalid/version.json", true},
+             Case{"not found", 404, good, "", false},
+             Case{"server error", 500, good, "", false},
+         }) {
+        SCOPED_TRACE(c.name);
+        server.answer("/version.json", 200, good);
+        check("2.3", "40");
+        ASSERT_TRUE(view->availableUpdate());
+        server.answer("/version.json", c.status, c.body);
+        check("2.3", "40", c.address);
+        EXPECT_EQ(view->availableUpdate().has_value(), c.offered);
+        if (c.offered) {
+            EXPECT_EQ(view->availableUpdate()->version, "2.4");
+        }
+    }
+}
+
+TEST_F(UpdateCheck, NoManifestAddressMeansNoCheck) {
+    auto& view = start();
+    writeBundle("2.3", "40", "");
+    view.checkForUpdate();
+    EXPECT_EQ(backgroundQueue.size(), 0u);
+}
+
+TEST_F(UpdateCheck, AResultArrivingAfterTheWindowClosedIsDropped) {
+    server.answer("/version.json", 200, manifest("2.4", 1));
+    writeBundle("2.3", "40", server.url("/version.json"));
+    start().checkForUpdate();
+    backgroundQueue.runNext();
+    view.reset();
+    EXPECT_EQ(mainQueue.runAll(), 1u);
+}
+
+} // namespace
