@@ -145,7 +145,7 @@ public:
             .backgroundQueue = backgroundQueue,
             .clock = clock,
             .bundle = Bundle(bundlePath),
-            .applicationsFolder = "/Applications",
+            .applicationsFolder = applicationsFolder,
             .detectUpgradeCandidate = [this] { return candidate; },
             .removeLegacyApplication = [](const std::filesystem::path&) {},
             .chooseFolder = [this](const QuillstoneFolderChoice&) { return chosenFolder; },
@@ -264,6 +264,7 @@ public:
     ManualBackgroundQueue backgroundQueue;
     ManualClock clock{std::chrono::system_clock::time_point{std::chrono::seconds{1'800'000'000}}};
     std::filesystem::path bundlePath;
+    std::filesystem::path applicationsFolder = "/Applications";
     std::optional<QuillstoneUpgradeCandidate> candidate;
     std::optional<std::filesystem::path> chosenFolder;
     int terminations = 0;

@@ -62,14 +62,32 @@ TEST(WizardPromptsTest, UpgradePromptCoversTheWindowWithItsKeys) {
     wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-upgrade-prompt-error");
 
-    prompt->setInProgress(true);
-    EXPECT_FALSE(prompt->cancelButton()->isEnabled());
-    EXPECT_TRUE(prompt->upgradeButton()->isBusy());
-    wizard.screenshot("wizard-upgrade-prompt-running");
-    prompt->setInProgress(false);
-
     QTest::keyClick(wizard.window.get(), Qt::Key_Escape);
     EXPECT_EQ(wizard.terminations, 1) << "Escape is Cancel, which quits";
+}
+
+TEST(WizardPromptsTest, UpgradePromptRunsThenFadesAway) {
+    WizardHarness wizard;
+    wizard.applicationsFolder = wizard.bundlePath.parent_path();
+    wizard.candidate = QuillstoneUpgradeCandidate{.installedVersion = "2.3",
+                                                  .installedBuild = "9",
+                                                  .installedBundleURL = "/Applications/Quillstone Setup.app",
+                                                  .currentVersion = "2.3",
+                                                  .currentBuild = "40",
+                                                  .preservesLegacyClassicFiles = false};
+    wizard.open();
+    EXPECT_TRUE(wizard.shows("Your Monitor settings, Shortcut, backup status and logs will be kept."));
+    wizard.click("Upgrade Now");
+    UpgradePrompt* prompt = wizard.window->upgradePrompt();
+    EXPECT_TRUE(prompt->upgradeButton()->isBusy());
+    EXPECT_FALSE(prompt->cancelButton()->isEnabled());
+    EXPECT_FALSE(prompt->upgradeButton()->isEnabled());
+    wizard.screenshot("wizard-upgrade-prompt-running");
+
+    wizard.mainQueue.runAll();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !prompt->isVisible(); }, 2000)) << "gone after the upgrade";
+    EXPECT_TRUE(wizard.button("Continue")->isEnabled());
+    EXPECT_EQ(wizard.terminations, 0);
 }
 
 TEST(WizardPromptsTest, OfferedUpdateOpensItsDownload) {

@@ -33,6 +33,7 @@ public:
     explicit ClassicInstallScreen(ContentView& view, QWidget* parent = nullptr);
 
     void refresh() override;
+    QLabel* resultLine() const override { return message_; }
     WizardButton* installButton() const { return install_; }
 
 private:

@@ -88,7 +88,8 @@ void OptionCard::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(edge, selected ? 1.5 : 1));
     painter.setBrush(fill);
     painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 14, 14);
-    if (hasFocus()) {
+    // A focus ring only when the keyboard moved the focus, as on the Mac.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
         painter.setPen(QPen(WizardStyle::white(0.5), 1.5, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(rect()).adjusted(4, 4, -4, -4), 11, 11);

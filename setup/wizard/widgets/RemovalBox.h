@@ -21,6 +21,7 @@ public:
 
     WizardButton* removeButton() const { return remove_; }
     void setMessage(const QString& message);
+    QLabel* message() const { return message_; }
 
 private:
     WizardButton* remove_;

@@ -28,6 +28,7 @@ public:
     explicit SD4ActivationScreen(ContentView& view, QWidget* parent = nullptr);
 
     void refresh() override;
+    QLabel* resultLine() const override { return message_; }
     WizardButton* installShortcutButton() const { return installShortcut_; }
     WizardButton* activateButton() const { return activate_; }
 

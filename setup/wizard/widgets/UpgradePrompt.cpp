@@ -6,7 +6,9 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QGraphicsOpacityEffect>
 #include <QPainter>
+#include <QPropertyAnimation>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -99,6 +101,46 @@ void UpgradePrompt::setInProgress(bool inProgress) {
     cancel_->setEnabled(!inProgress);
     upgrade_->setEnabled(!inProgress);
     upgrade_->setBusy(inProgress);
+}
+
+void UpgradePrompt::present(bool shown) {
+    QWidget* window = parentWidget();
+    const bool onScreen = window != nullptr && window->isVisible();
+    const bool up = window == nullptr ? isVisible() : isVisibleTo(window);
+    if (shown) {
+        leaving_ = false;
+        if (!up) {
+            setVisible(true);
+            upgrade_->setFocus();
+            if (onScreen) {
+                fade(true);
+            }
+        }
+    } else if (!leaving_) {
+        if (onScreen && up) {
+            leaving_ = true;
+            fade(false);
+        } else {
+            setVisible(false);
+        }
+    }
+}
+
+void UpgradePrompt::fade(bool in) {
+    auto* effect = new QGraphicsOpacityEffect(this);
+    setGraphicsEffect(effect);
+    auto* animation = new QPropertyAnimation(effect, "opacity", effect);
+    animation->setDuration(180);
+    animation->setStartValue(in ? 0.0 : 1.0);
+    animation->setEndValue(in ? 1.0 : 0.0);
+    connect(animation, &QPropertyAnimation::finished, this, [this, in] {
+        if (!in && leaving_) {
+            leaving_ = false;
+            setVisible(false);
+        }
+        setGraphicsEffect(nullptr);
+    });
+    animation->start();
 }
 
 void UpgradePrompt::paintEvent(QPaintEvent*) {

@@ -24,6 +24,8 @@ public:
     void setTexts(const QString& installed, const QString& question, const QString& keeps);
     void setErrorMessage(const QString& message);
     void setInProgress(bool inProgress);
+    // Shows or hides the prompt, fading while its window is on screen.
+    void present(bool shown);
 
     WizardButton* cancelButton() const { return cancel_; }
     WizardButton* upgradeButton() const { return upgrade_; }
@@ -34,6 +36,7 @@ protected:
 
 private:
     void fitCard();
+    void fade(bool in);
 
     QWidget* card_;
     QLabel* installed_;
@@ -42,6 +45,7 @@ private:
     SymbolText* error_;
     WizardButton* cancel_;
     WizardButton* upgrade_;
+    bool leaving_ = false;
 };
 
 } // namespace quillstone

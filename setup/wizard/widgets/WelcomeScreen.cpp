@@ -31,6 +31,8 @@ WelcomeScreen::WelcomeScreen(ContentView& view, QWidget* parent)
     content()->addStretch(1);
 }
 
+QLabel* WelcomeScreen::resultLine() const { return removal_->message(); }
+
 void WelcomeScreen::refresh() {
     version_->setText(QString::fromStdString(view().versionText()));
     removal_->setVisible(view().monitorIsInstalled());

@@ -25,6 +25,7 @@ public:
     explicit WelcomeScreen(ContentView& view, QWidget* parent = nullptr);
 
     void refresh() override;
+    QLabel* resultLine() const override;
     RemovalBox* removalBox() const { return removal_; }
 
 private:

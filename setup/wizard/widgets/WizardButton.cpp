@@ -79,7 +79,8 @@ void WizardButton::paintEvent(QPaintEvent*) {
     painter.setPen(kind_ == Kind::bordered ? QPen(WizardStyle::white(0.1), 1) : Qt::NoPen);
     painter.setBrush(fill);
     painter.drawRoundedRect(frame, 8, 8);
-    if (hasFocus()) {
+    // A focus ring only when the keyboard moved the focus, as on the Mac.
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
         painter.setPen(QPen(WizardStyle::white(0.55), 1.5));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(frame.adjusted(1.5, 1.5, -1.5, -1.5), 7, 7);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -16,6 +17,8 @@ public:
 
     // Re-reads everything it shows from the state.
     virtual void refresh() = 0;
+    // The line that reports an action's result, kept in view when it changes.
+    virtual QLabel* resultLine() const { return nullptr; }
 
 protected:
     ContentView& view() const { return view_; }

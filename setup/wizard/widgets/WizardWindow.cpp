@@ -22,6 +22,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace quillstone {
@@ -92,8 +93,9 @@ WizardWindow::WizardWindow(ContentView& view, bool translucent, QWidget* parent)
     screens_[sd4Activation] = new SD4ActivationScreen(view);
     screens_[classicInstallation] = new ClassicInstallScreen(view);
     screens_[nextSteps] = new NextStepsScreen(view);
-    for (WizardScreen* screen : screens_) {
-        stack_->addWidget(scrolling(screen, stack_));
+    for (int screen = 0; screen < screenCount; ++screen) {
+        areas_[screen] = scrolling(screens_[screen], stack_);
+        stack_->addWidget(areas_[screen]);
     }
     middle->addWidget(stack_, 1);
     column->addLayout(middle, 1);
@@ -149,6 +151,7 @@ void WizardWindow::refresh() {
     // Only the screen on show: the Classic one looks into the folder each time it is drawn.
     screens_[shown]->refresh();
     stack_->setCurrentIndex(shown);
+    keepResultInView(shown);
 
     footer_->setLastStep(view_.isLastStep(), QString::fromStdString(view_.removalButtonTitle()));
     footer_->back()->setEnabled(view_.canGoBack());
@@ -163,17 +166,27 @@ void WizardWindow::refresh() {
         prompt_->setInProgress(view_.isUpgradeInProgress());
         prompt_->setGeometry(rect());
         prompt_->raise();
-        if (!prompt_->isVisible()) {
-            prompt_->setVisible(true);
-            prompt_->upgradeButton()->setFocus();
-        }
     }
-    prompt_->setVisible(candidate.has_value());
+    prompt_->present(candidate.has_value());
     prompt_->setEnabled(!view_.isWindowDisabled());
     // Nothing beneath the prompt reacts while it is up.
     content_->setEnabled(!view_.isWindowDisabled() && !candidate);
 
     alerts_->refresh();
+}
+
+void WizardWindow::keepResultInView(Screen screen) {
+    QLabel* result = screens_[screen]->resultLine();
+    const QString text = result != nullptr && result->isVisibleTo(screens_[screen]) ? result->text() : QString();
+    if (text != shownResults_[screen] && !text.isEmpty()) {
+        // Once the layout has placed the new line.
+        QTimer::singleShot(0, areas_[screen], [area = areas_[screen], result] {
+            area->widget()->layout()->activate();
+            area->widget()->resize(area->widget()->width(), area->widget()->heightForWidth(area->widget()->width()));
+            area->ensureWidgetVisible(result, 0, 24);
+        });
+    }
+    shownResults_[screen] = text;
 }
 
 void WizardWindow::showEvent(QShowEvent* event) {

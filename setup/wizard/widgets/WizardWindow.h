@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+class QScrollArea;
 class QStackedWidget;
 
 namespace quillstone {
@@ -46,6 +47,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void keepResultInView(Screen screen);
+
     ContentView& view_;
     SetupGlassBackground* background_;
     QWidget* content_;
@@ -53,6 +56,8 @@ private:
     WizardStepColumn* stepColumn_;
     QStackedWidget* stack_;
     std::array<WizardScreen*, screenCount> screens_{};
+    std::array<QScrollArea*, screenCount> areas_{};
+    std::array<QString, screenCount> shownResults_;
     WizardFooter* footer_;
     UpgradePrompt* prompt_;
     std::unique_ptr<WizardAlerts> alerts_;
