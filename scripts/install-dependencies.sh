@@ -13,7 +13,7 @@ packages=(
   original-awk
   at-spi2-core python3-pyatspi python3-xlib python3-pil pngquant
   libxcb1-dev
-  at-spi2-core python3-pyatspi
+  trayer xdotool libxcb-damage0-dev
 )
 
 missing=()

@@ -24,6 +24,7 @@ MenuBarExtra::MenuBarExtra(StatusPanel& panel, bool translucent)
     tray_->setIcon(TrayIconArtwork::icon());
     tray_->setToolTip(QString::fromUtf8(accessibleLabel));
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        // The second press of a quick pair reports DoubleClick instead of Trigger.
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
             togglePanel();
         }
@@ -50,7 +51,10 @@ void MenuBarExtra::showPanel() {
 
 void MenuBarExtra::togglePanel() {
     if (panel_.isVisible()) {
+        // Hiding the active window deactivates it; that is not a loss of focus.
+        hiding_ = true;
         panel_.hide();
+        hiding_ = false;
         return;
     }
     if (hiddenByFocusLoss_.isValid() && hiddenByFocusLoss_.elapsed() < clickAfterFocusLossMs) {
@@ -107,7 +111,7 @@ bool MenuBarExtra::eventFilter(QObject* watched, QEvent* event) {
     if (watched != &panel_) {
         return false;
     }
-    if (event->type() == QEvent::WindowDeactivate && popup_ && panel_.isVisible()) {
+    if (event->type() == QEvent::WindowDeactivate && popup_ && panel_.isVisible() && !hiding_) {
         panel_.hide();
         hiddenByFocusLoss_.start();
     } else if (event->type() == QEvent::Close && !QSystemTrayIcon::isSystemTrayAvailable()) {

@@ -44,6 +44,7 @@ private:
     // When focus loss last hid the popup: the click on the item that took the
     // focus must not bring it straight back.
     QElapsedTimer hiddenByFocusLoss_;
+    bool hiding_ = false;
 };
 
 } // namespace quillstone

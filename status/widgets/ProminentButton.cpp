@@ -29,7 +29,9 @@ void ProminentButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QColor fill = tint_;
-    if (isDown()) {
+    if (!isEnabled()) {
+        fill.setAlphaF(0.45f);
+    } else if (isDown()) {
         fill = fill.darker(125);
     }
     painter.setPen(Qt::NoPen);

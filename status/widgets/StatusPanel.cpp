@@ -117,8 +117,9 @@ void StatusPanel::setMonitorStatus(const QString& text, bool active) {
 
 void StatusPanel::relayout() {
     // The window takes its new height at once rather than one event per level later.
-    for (QWidget* level : {body_, static_cast<QWidget*>(glass_), static_cast<QWidget*>(this)}) {
+    for (QWidget* level : {body_, static_cast<QWidget*>(glass_)}) {
         level->layout()->invalidate();
+        level->updateGeometry(); // also drops the size its parent's layout remembers
     }
     layout()->activate();
 }
@@ -136,8 +137,9 @@ void StatusPanel::setRows(const std::vector<StatusRow>& items) {
     relayout();
 }
 
-void StatusPanel::setRestartOffered(bool offered) {
+void StatusPanel::setRestartOffered(bool offered, bool enabled) {
     restart_->setVisible(offered);
+    restart_->setEnabled(enabled);
     relayout();
 }
 
@@ -159,6 +161,12 @@ void StatusPanel::setAvailableUpdate(const std::optional<QString>& version) {
     }
     update_->setVisible(version.has_value());
     relayout();
+}
+
+void StatusPanel::showEvent(QShowEvent* event) {
+    // Polished only now, the texts know their real heights.
+    relayout();
+    QWidget::showEvent(event);
 }
 
 void StatusPanel::setRefreshHovered(bool hovered) { refresh_->setHovered(hovered); }

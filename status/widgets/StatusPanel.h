@@ -38,7 +38,8 @@ public:
     void setLastRefreshed(const QDateTime& moment);
     // No items: the empty state.
     void setRows(const std::vector<StatusRow>& rows);
-    void setRestartOffered(bool offered);
+    // While a restart runs the button stays, disabled.
+    void setRestartOffered(bool offered, bool enabled = true);
     void setActionMessage(const QString& message);
     void setAvailableUpdate(const std::optional<QString>& version);
     void setRefreshHovered(bool hovered);
@@ -60,6 +61,9 @@ signals:
     void restartRequested();
     void updateRequested();
     void stopRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* buildHeader(QWidget* parent);

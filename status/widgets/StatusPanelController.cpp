@@ -29,7 +29,7 @@ void StatusPanelController::show() {
                                                                popover_.lastRefreshedAt().time_since_epoch())
                                                                .count()));
     panel_.setRows(popover_.rows());
-    panel_.setRestartOffered(popover_.showsRestartButton());
+    panel_.setRestartOffered(popover_.showsRestartButton(), !popover_.isRestarting());
     panel_.setActionMessage(QString::fromStdString(popover_.actionMessage()));
     const auto& update = popover_.availableUpdate();
     panel_.setAvailableUpdate(update ? std::optional<QString>(QString::fromStdString(update->version)) : std::nullopt);

@@ -88,7 +88,9 @@ TEST_F(StatusPanelControllerTest, RestartWithoutConfigurationReportsAndRefreshCl
     ASSERT_TRUE(panel.restartButton()->isVisible());
 
     QTest::mouseClick(panel.restartButton(), Qt::LeftButton);
+    EXPECT_FALSE(panel.restartButton()->isEnabled()) << "one restart at a time";
     settle();
+    EXPECT_TRUE(panel.restartButton()->isEnabled());
     ASSERT_FALSE(commands.calls.empty());
     EXPECT_EQ(commands.calls.back().arguments.front(), "print");
     EXPECT_NE(std::find_if(commands.calls.begin(), commands.calls.end(),

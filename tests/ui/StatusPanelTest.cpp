@@ -66,6 +66,7 @@ TEST_F(StatusPanelTest, ListIsEightyEightPerEntryUpToFourAndScrollsBeyond) {
         EXPECT_TRUE(panel.entryList()->isVisible());
         EXPECT_FALSE(panel.emptyView()->isVisible());
         EXPECT_EQ(panel.entryList()->height(), test.height) << test.count;
+        EXPECT_EQ(panel.height(), panel.sizeHint().height()) << "no stale room left from the last layout";
         EXPECT_EQ(panel.entryList()->verticalScrollBar()->maximum() > 0, test.scrolls) << test.count;
         EXPECT_FALSE(panel.entryList()->verticalScrollBar()->isVisible());
         ASSERT_EQ(panel.entryList()->rows().size(), static_cast<size_t>(test.count));
@@ -103,7 +104,7 @@ TEST_F(StatusPanelTest, RefreshButtonFollowsItsStyleTableThroughTheAnimations) {
             return qFuzzyCompare(now.scale, expected.scale) && qFuzzyCompare(now.glowRadius, expected.glowRadius);
         }, 1000);
     };
-    saveScreenshot(*button, QStringLiteral("status-refresh-idle"));
+    saveScreenshot(*button, QStringLiteral("status-refresh-idle"), true);
     QSignalSpy hovers(&panel, &StatusPanel::refreshHoverChanged);
     QEnterEvent enter(QPointF(25, 25), QPointF(25, 25), QPointF(25, 25));
     QApplication::sendEvent(button, &enter);
@@ -112,13 +113,13 @@ TEST_F(StatusPanelTest, RefreshButtonFollowsItsStyleTableThroughTheAnimations) {
     // Mid-animation the button is neither idle nor hovered yet.
     EXPECT_LT(button->currentAppearance().scale, 1.06);
     ASSERT_TRUE(settled(RefreshButtonStyle::hovered()));
-    saveScreenshot(*button, QStringLiteral("status-refresh-hovered"));
+    saveScreenshot(*button, QStringLiteral("status-refresh-hovered"), true);
 
     QSignalSpy refreshes(&panel, &StatusPanel::refreshRequested);
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(25, 25));
     ASSERT_TRUE(settled(RefreshButtonStyle::pressed()));
     EXPECT_EQ(button->currentAppearance().accent, StatusPalette::accentBlue());
-    saveScreenshot(*button, QStringLiteral("status-refresh-pressed"));
+    saveScreenshot(*button, QStringLiteral("status-refresh-pressed"), true);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(25, 25));
     EXPECT_EQ(refreshes.count(), 1);
     ASSERT_TRUE(settled(RefreshButtonStyle::hovered()));

@@ -30,9 +30,13 @@ struct WithApplication {
     WithApplication() { statusTestApplication(); }
 };
 
-inline void saveScreenshot(QWidget& widget, const QString& name) {
+// The whole widget, or the part of its window under it so it is seen on its real background.
+inline void saveScreenshot(QWidget& widget, const QString& name, bool onWindow = false) {
     QDir().mkpath(QStringLiteral(QUILLSTONE_SCREENSHOT_DIR));
-    widget.grab().save(QStringLiteral(QUILLSTONE_SCREENSHOT_DIR "/%1.png").arg(name));
+    const QPixmap picture = onWindow ? widget.window()->grab(QRect(widget.mapTo(widget.window(), QPoint(0, 0)),
+                                                                   widget.size()))
+                                     : widget.grab();
+    picture.save(QStringLiteral(QUILLSTONE_SCREENSHOT_DIR "/%1.png").arg(name));
 }
 
 struct AccessibleNode {
