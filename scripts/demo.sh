@@ -97,6 +97,8 @@ finish() {
   if [ -n "$current" ]; then
     echo "FAIL  $current"
     [ "$status" -ne 0 ] || status=1
+  elif [ "$status" -ne 0 ]; then
+    echo "FAIL  the step after the last one above"
   fi
   echo "Screenshots: $shots"
   echo "Home of this run: $home"
@@ -134,12 +136,11 @@ if [ "$mode" = classic ]; then
   wizard press "SuperDuper! Classic"
   # The note about an earlier Classic setup belongs to the SD4 choice only.
   wizard wait "Previously using SuperDuper! Classic?" --gone
-  passed "SuperDuper! Classic chosen"
 else
   wizard wait "Previously using SuperDuper! Classic?"
-  passed "SuperDuper! 4 is the preselected choice"
 fi
 shot 2-superduper.png quillstone-setup
+if [ "$mode" = classic ]; then passed "SuperDuper! Classic chosen"; else passed "SuperDuper! 4 is the preselected choice"; fi
 
 stage "Step 3: the status folder"
 wizard press Continue

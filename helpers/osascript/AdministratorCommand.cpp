@@ -52,13 +52,13 @@ std::string AdministratorCommand::fromAppleScript(const std::string& source) {
 
 std::vector<std::string> AdministratorCommand::invocation(const std::vector<std::string>& arguments,
                                                           const std::optional<std::string>& pkexec,
-                                                          bool runsAsRoot) {
+                                                          bool runsDirectly) {
     if (arguments.size() != 2 || arguments[0] != "-e") {
         throw OsascriptError(OsascriptError::usageText);
     }
     auto command = fromAppleScript(arguments[1]);
     // Root already has the rights; asking polkit would only fail without an agent.
-    if (runsAsRoot) {
+    if (runsDirectly) {
         return {"/bin/sh", "-c", command};
     }
     if (!pkexec) {

@@ -15,10 +15,10 @@ public:
     static std::string fromAppleScript(const std::string& source);
 
     // The argument vector that runs the osascript arguments (-e SOURCE) with
-    // administrator rights: /bin/sh -c COMMAND as root, else through pkexec.
-    // Throws OsascriptError.
+    // administrator rights: /bin/sh -c COMMAND when it may run directly (the
+    // caller is root), else through pkexec. Throws OsascriptError.
     static std::vector<std::string> invocation(const std::vector<std::string>& arguments,
-                                               const std::optional<std::string>& pkexec, bool runsAsRoot);
+                                               const std::optional<std::string>& pkexec, bool runsDirectly);
 };
 
 } // namespace quillstone

@@ -10,6 +10,12 @@
 
 namespace {
 
+// A pkexec named in QUILLSTONE_PKEXEC (tests) is used even by root.
+bool pkexecChosen() {
+    const char* chosen = std::getenv("QUILLSTONE_PKEXEC");
+    return chosen != nullptr && *chosen != '\0';
+}
+
 // QUILLSTONE_PKEXEC (tests), else pkexec along PATH.
 std::optional<std::string> findPkexec() {
     if (const char* chosen = std::getenv("QUILLSTONE_PKEXEC"); chosen != nullptr && *chosen != '\0') {
@@ -34,7 +40,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> invocation;
     try {
         invocation = AdministratorCommand::invocation(std::vector<std::string>(argv + 1, argv + argc), findPkexec(),
-                                                      ::geteuid() == 0);
+                                                      ::geteuid() == 0 && !pkexecChosen());
     } catch (const OsascriptError& error) {
         std::cerr << error.what() << '\n';
         return OsascriptError::status;

@@ -117,15 +117,17 @@ TEST_F(StandInProgramsTest, OsascriptRefusesOtherScriptsAndNeedsPkexecOnlyWhenNo
     EXPECT_EQ(other.status, 1);
     EXPECT_NE(other.errors.find("only -e 'do shell script"), std::string::npos);
 
-    // Root needs no pkexec: the command runs directly.
     environment.set("QUILLSTONE_PKEXEC", (folder / "no-pkexec").string());
-    auto missing = ProgramRun::of(helpers / "osascript", {"-e", administratorScript("id -u")});
+    auto missing = ProgramRun::of(helpers / "osascript", {"-e", administratorScript("true")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.errors.find("pkexec is not installed"), std::string::npos);
+
+    // Root needs no pkexec: the command runs directly.
     if (::geteuid() == 0) {
-        EXPECT_EQ(missing.status, 0) << missing.errors;
-        EXPECT_EQ(missing.output, "0\n");
-    } else {
-        EXPECT_EQ(missing.status, 1);
-        EXPECT_NE(missing.errors.find("pkexec is not installed"), std::string::npos);
+        environment.clear("QUILLSTONE_PKEXEC");
+        auto direct = ProgramRun::of(helpers / "osascript", {"-e", administratorScript("id -u")});
+        EXPECT_EQ(direct.status, 0) << direct.errors;
+        EXPECT_EQ(direct.output, "0\n");
     }
 }
 

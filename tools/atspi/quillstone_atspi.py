@@ -22,6 +22,7 @@ have the accessibility bus (see accessible-session.sh).
 
 import argparse
 import os
+import signal
 import sys
 import time
 
@@ -278,6 +279,7 @@ def reactivate(app_name=None, pause=0.6):
 
 
 def main(argv=None):
+    signal.signal(signal.SIGPIPE, signal.SIG_DFL)
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--app", help="only applications whose accessible name contains this")
     commands = parser.add_subparsers(dest="command", required=True)
@@ -286,17 +288,17 @@ def main(argv=None):
         sub = commands.add_parser(command)
         sub.add_argument("name")
         sub.add_argument("--role", action="append", help="accepted role (repeatable), e.g. 'push button'")
-        sub.add_argument("--timeout", type=float, default=10.0)
+        sub.add_argument("--timeout", type=float, default=30.0)
         if command == "wait":
             sub.add_argument("--gone", action="store_true", help="wait until nothing of that name is shown")
     sub = commands.add_parser("set-text")
     sub.add_argument("text")
     sub.add_argument("--name")
-    sub.add_argument("--timeout", type=float, default=10.0)
+    sub.add_argument("--timeout", type=float, default=30.0)
     sub = commands.add_parser("screenshot")
     sub.add_argument("file")
     sub.add_argument("--window", help="only the top-level window of this accessible name")
-    sub.add_argument("--timeout", type=float, default=10.0)
+    sub.add_argument("--timeout", type=float, default=30.0)
     commands.add_parser("reactivate", help="focus away from the application and back")
     commands.add_parser("labels", help="print the showing labels, one per line")
     commands.add_parser("pid", help="print the process id of each application")
