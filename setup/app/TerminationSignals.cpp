@@ -22,11 +22,17 @@ TerminationSignals::TerminationSignals() {
         return;
     }
     notifier_ = std::make_unique<QSocketNotifier>(wakeUp[0], QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [] {
+    askAgain_.setInterval(50);
+    QObject::connect(&askAgain_, &QTimer::timeout, [] { QCoreApplication::quit(); });
+    if (auto* application = QCoreApplication::instance()) {
+        QObject::connect(application, &QCoreApplication::aboutToQuit, &askAgain_, &QTimer::stop);
+    }
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
         char buffer[16];
         while (::read(wakeUp[0], buffer, sizeof buffer) > 0) {
         }
         QCoreApplication::quit();
+        askAgain_.start();
     });
     struct sigaction action {};
     action.sa_handler = &TerminationSignals::handle;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSocketNotifier>
+#include <QTimer>
 #include <memory>
 
 namespace quillstone {
@@ -18,6 +19,9 @@ public:
 private:
     static void handle(int signal);
     std::unique_ptr<QSocketNotifier> notifier_;
+    // quit() does nothing until the application's loop runs, and start-up
+    // (waiting on child processes) can take a while: keep asking until it ends.
+    QTimer askAgain_;
 };
 
 } // namespace quillstone

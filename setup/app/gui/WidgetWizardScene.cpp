@@ -19,7 +19,9 @@ namespace quillstone {
 
 WidgetWizardScene::WidgetWizardScene() = default;
 
-WidgetWizardScene::~WidgetWizardScene() {
+WidgetWizardScene::~WidgetWizardScene() { tearDown(); }
+
+void WidgetWizardScene::tearDown() {
     QObject::disconnect(lastWindowClosed_);
     // The window goes first: it stops listening to the state it draws.
     window_.reset();

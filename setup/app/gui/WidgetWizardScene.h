@@ -30,6 +30,9 @@ public:
     ApplicationControl& applicationControl() override { return applicationControl_; }
     void present(QuillstoneAppDelegate& delegate, QuillstoneConfigurationStore& configurationStore) override;
 
+    // The window, the state and its collaborators, in that order; before the application object goes.
+    void tearDown();
+
     QWidget* window() const { return window_.get(); }
     ContentView* contentView() const { return view_.get(); }
 

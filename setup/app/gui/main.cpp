@@ -16,5 +16,8 @@ int main(int argc, char** argv) {
     environment.scene = scene;
     Quillstone_SetupApp setupApp(std::move(environment));
     setupApp.launch();
-    return application->exec();
+    const int status = application->exec();
+    // Background work (an update check in flight) ends while Qt is still there to end it.
+    scene->tearDown();
+    return status;
 }

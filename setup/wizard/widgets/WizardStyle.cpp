@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QPixmapCache>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
@@ -38,7 +39,27 @@ QFont monospaced(int points) {
     return result;
 }
 
+namespace {
+QPixmap drawSymbol(const QString& name, int size, const QColor& colour, qreal devicePixelRatio);
+} // namespace
+
 QPixmap symbol(const QString& name, int size, const QColor& colour, qreal devicePixelRatio) {
+    // The same few symbols appear in many rows; each is drawn from its SVG once.
+    const QString key = QStringLiteral("quillstone-symbol/%1/%2/%3/%4")
+                            .arg(name)
+                            .arg(size)
+                            .arg(colour.rgba())
+                            .arg(devicePixelRatio);
+    QPixmap result;
+    if (!QPixmapCache::find(key, &result)) {
+        result = drawSymbol(name, size, colour, devicePixelRatio);
+        QPixmapCache::insert(key, result);
+    }
+    return result;
+}
+
+namespace {
+QPixmap drawSymbol(const QString& name, int size, const QColor& colour, qreal devicePixelRatio) {
     // "x.circle.fill": a filled circle with x cut out of it, when the theme has x.
     static const QString filledCircle = QStringLiteral(".circle.fill");
     const QString inner = name.endsWith(filledCircle) ? name.chopped(filledCircle.size()) : QString();
@@ -59,6 +80,7 @@ QPixmap symbol(const QString& name, int size, const QColor& colour, qreal device
     painter.drawPixmap(QPointF(offset, offset), SymbolIcon::pixmap(inner, innerSize, Qt::black, devicePixelRatio));
     return result;
 }
+} // namespace
 
 void setTextColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
