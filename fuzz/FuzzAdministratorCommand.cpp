@@ -11,9 +11,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace quillstone;
     std::string bytes(reinterpret_cast<const char*>(data), size);
     try {
-        auto invocation = AdministratorCommand::invocation({"-e", bytes}, std::string("/usr/bin/pkexec"));
-        if (invocation.empty()) {
-            std::abort();
+        for (bool runsDirectly : {false, true}) {
+            auto invocation =
+                AdministratorCommand::invocation({"-e", bytes}, std::string("/usr/bin/pkexec"), runsDirectly);
+            if (invocation.empty()) {
+                std::abort();
+            }
         }
     } catch (const std::exception&) {
     }
