@@ -290,10 +290,15 @@ TEST_F(SD4MonitorStressTest, NoAcceptedRunIsLostWhenTheMonitorIsKilledAtAnyMomen
         }
         return true;
     };
-    ASSERT_TRUE(waitFor(settled, 300s)) << "the monitor did not finish its pending runs";
+    const bool finished = waitFor(settled, 300s);
     stopMonitor(SIGTERM);
     stopPolling = true;
     poller.join();
+    ASSERT_TRUE(finished) << "the monitor did not finish its pending runs; pending:\n"
+                          << readText(support / "sd4-pending-runs.json") << "\nledger:\n"
+                          << readText(support / "sd4-run-ledger.json") << "\nleft over: " << leftovers().size()
+                          << "\nlog tail:\n"
+                          << log().substr(log().size() > 3000 ? log().size() - 3000 : 0);
 
     const std::string text = log();
     std::set<std::string> accepted;
