@@ -4,6 +4,7 @@
 // drawn again (X damage reports), over a minute by default.
 #include "platform/ChildProcess.h"
 #include "support/PrivateSessionBus.h"
+#include "support/XServer.h"
 #include "support/TemporaryFolder.h"
 
 #include <xcb/damage.h>
@@ -29,26 +30,6 @@ namespace {
 
 const fs::path statusProgram =
     QUILLSTONE_APP_DIR "/Contents/Library/LoginItems/Quillstone Status.app/Contents/MacOS/quillstone-status";
-
-std::string startXvfb(ChildProcess& server) {
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) {
-        return "";
-    }
-    ::fcntl(ends[1], F_SETFD, 0);
-    server.setArguments({"-displayfd", std::to_string(ends[1]), "-nolisten", "tcp"});
-    server.setStandardOutput(ChildProcess::Stream::null);
-    server.setStandardError(ChildProcess::Stream::null);
-    server.launch();
-    ::close(ends[1]);
-    std::string number;
-    char character;
-    while (::read(ends[0], &character, 1) == 1 && character != '\n') {
-        number.push_back(character);
-    }
-    ::close(ends[0]);
-    return number.empty() ? "" : ":" + number;
-}
 
 // utime + stime of the process and of the children it has waited for, in seconds.
 struct ProcessorTime {
@@ -130,8 +111,8 @@ int main(int argc, char** argv) {
     }
 
     testing::PrivateSessionBus bus;
-    ChildProcess server("/usr/bin/Xvfb", {});
-    const std::string display = startXvfb(server);
+    testing::XServer server;
+    const std::string display = server.display();
     if (display.empty()) {
         std::fprintf(stderr, "Xvfb did not start\n");
         return 1;
@@ -211,8 +192,6 @@ int main(int argc, char** argv) {
     }
     status.terminate();
     status.waitUntilExit();
-    server.terminate();
-    server.waitUntilExit();
 
     const double own = after.own - before.own;
     const double children = after.children - before.children;

@@ -30,10 +30,10 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
-std::string trimmingWhitespace(std::string_view text) {
+std::string_view trimming(std::string_view text, bool (*drop)(std::int32_t codePoint)) {
     int32_t length = lengthOf(text);
     if (length < 0) {
-        return std::string(text);
+        return text;
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     int32_t start = 0;
@@ -41,7 +41,7 @@ std::string trimmingWhitespace(std::string_view text) {
         int32_t next = start;
         UChar32 character;
         U8_NEXT(bytes, next, length, character);
-        if (character < 0 || !u_isUWhiteSpace(character)) {
+        if (character < 0 || !drop(character)) {
             break;
         }
         start = next;
@@ -51,12 +51,16 @@ std::string trimmingWhitespace(std::string_view text) {
         int32_t previous = end;
         UChar32 character;
         U8_PREV(bytes, 0, previous, character);
-        if (character < 0 || !u_isUWhiteSpace(character)) {
+        if (character < 0 || !drop(character)) {
             break;
         }
         end = previous;
     }
-    return std::string(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+    return text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
+}
+
+std::string trimmingWhitespace(std::string_view text) {
+    return std::string(trimming(text, [](std::int32_t character) -> bool { return u_isUWhiteSpace(character); }));
 }
 
 std::string lowercased(std::string_view text) {

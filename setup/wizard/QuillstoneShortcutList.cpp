@@ -1,5 +1,7 @@
 #include "setup/wizard/QuillstoneShortcutList.h"
 
+#include "platform/UnicodeText.h"
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -18,31 +20,7 @@ bool isLineBreak(UChar32 character) {
 // Tabs and the space separators only: line breaks end a line, they are never trimmed.
 bool isBlank(UChar32 character) { return character == 0x09 || u_charType(character) == U_SPACE_SEPARATOR; }
 
-std::string_view trimmed(std::string_view line) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(line.data());
-    const auto length = static_cast<int32_t>(line.size());
-    int32_t start = 0;
-    while (start < length) {
-        int32_t next = start;
-        UChar32 character;
-        U8_NEXT(bytes, next, length, character);
-        if (!isBlank(character)) {
-            break;
-        }
-        start = next;
-    }
-    int32_t end = length;
-    while (end > start) {
-        int32_t previous = end;
-        UChar32 character;
-        U8_PREV(bytes, 0, previous, character);
-        if (!isBlank(character)) {
-            break;
-        }
-        end = previous;
-    }
-    return line.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
-}
+std::string_view trimmed(std::string_view line) { return trimming(line, isBlank); }
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "support/ProgramRun.h"
 #include "support/TemporaryFolder.h"
 #include "support/WaitFor.h"
+#include "support/XServer.h"
 
 #include <QDir>
 #include <QImage>
@@ -29,29 +30,7 @@ const std::string atspiNames = QUILLSTONE_SOURCE_DIR "/tests/fixtures/atspi-name
 // A private X server, and what a user sees on it.
 class Display {
 public:
-    Display() : server_("/usr/bin/Xvfb", {}) {
-        int ends[2];
-        if (::pipe2(ends, O_CLOEXEC) != 0) {
-            return;
-        }
-        ::fcntl(ends[1], F_SETFD, 0);
-        server_.setArguments({"-displayfd", std::to_string(ends[1]), "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
-        server_.setStandardOutput(ChildProcess::Stream::null);
-        server_.setStandardError(ChildProcess::Stream::null);
-        server_.launch();
-        ::close(ends[1]);
-        std::string number;
-        char character;
-        while (::read(ends[0], &character, 1) == 1 && character != '\n') {
-            number.push_back(character);
-        }
-        ::close(ends[0]);
-        name_ = number.empty() ? "" : ":" + number;
-    }
-    ~Display() {
-        server_.terminate();
-        server_.waitUntilExit();
-    }
+    Display() : server_({"-screen", "0", "1280x800x24"}), name_(server_.display()) {}
 
     const std::string& name() const { return name_; }
 
@@ -108,7 +87,7 @@ public:
     }
 
 private:
-    ChildProcess server_;
+    XServer server_;
     std::string name_;
 };
 

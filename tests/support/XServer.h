@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace quillstone::testing {
@@ -14,14 +15,16 @@ namespace quillstone::testing {
 // A private X server; closing windows there is what a window manager's close button does.
 class XServer {
 public:
-    XServer() : server_("/usr/bin/Xvfb", {}) {
+    explicit XServer(std::vector<std::string> extraArguments = {}) : server_("/usr/bin/Xvfb", {}) {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) {
             return;
         }
         // The server writes its display number to an inherited descriptor.
         ::fcntl(ends[1], F_SETFD, 0);
-        server_.setArguments({"-displayfd", std::to_string(ends[1]), "-nolisten", "tcp"});
+        std::vector<std::string> arguments{"-displayfd", std::to_string(ends[1]), "-nolisten", "tcp"};
+        arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+        server_.setArguments(std::move(arguments));
         server_.setStandardOutput(ChildProcess::Stream::null);
         server_.setStandardError(ChildProcess::Stream::null);
         try {
