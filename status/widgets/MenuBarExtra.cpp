@@ -3,7 +3,7 @@
 #include "status/widgets/StatusPanel.h"
 #include "status/widgets/TrayIconArtwork.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -98,6 +98,11 @@ void MenuBarExtra::showAsPopup() {
     panel_.show();
     panel_.raise();
     panel_.activateWindow();
+    // Hidden while active and shown again soon after, the panel is still the focus
+    // window to Qt, which then reports no activation; its next focus loss would go unseen.
+    if (QGuiApplication::focusWindow() == panel_.windowHandle() && QApplication::activeWindow() != &panel_) {
+        QApplication::setActiveWindow(&panel_);
+    }
 }
 
 void MenuBarExtra::showAsWindow() {
