@@ -1,5 +1,5 @@
 #include "platform/qt/Compositor.h"
-#include "platform/qt/QtBackgroundQueue.h"
+#include "platform/ThreadPoolBackgroundQueue.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/SymbolIcon.h"
 #include "status/StatusEnvironment.h"
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
 
     auto environment = StatusEnvironment::forRunningBundle();
     QtMainQueue mainQueue;
-    QtBackgroundQueue backgroundQueue(2);
+    ThreadPoolBackgroundQueue backgroundQueue(2);
     QtStatusRefreshTimer timer;
     StatusPopover popover(environment->collaborators(mainQueue, backgroundQueue, timer));
     StatusPanel panel;

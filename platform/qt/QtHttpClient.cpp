@@ -41,8 +41,11 @@ HttpResponse QtHttpClient::get(const std::string& url) {
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     QEventLoop loop;
     QNetworkReply* reply = manager.get(request);
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
+    // Waiting on the reply's state rather than a connection to it: the network
+    // thread would release that connection with locks ThreadSanitizer cannot see.
+    while (!reply->isFinished()) {
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
     auto status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid()) {
         // An HTTP answer, whatever its status: the status decides, not Qt's error.

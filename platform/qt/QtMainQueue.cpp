@@ -1,16 +1,55 @@
 #include "platform/qt/QtMainQueue.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
+#include <QEvent>
+#include <QObject>
 
 namespace quillstone {
 
+namespace {
+
+// Any event it gets means "run what was posted"; it never reads the event,
+// whose memory only Qt touches.
+class PostedWorkReceiver : public QObject {
+public:
+    explicit PostedWorkReceiver(std::function<void()> runPosted) : runPosted_(std::move(runPosted)) {}
+
+    bool event(QEvent*) override {
+        runPosted_();
+        return true;
+    }
+
+private:
+    std::function<void()> runPosted_;
+};
+
+} // namespace
+
+QtMainQueue::QtMainQueue() : receiver_(std::make_unique<PostedWorkReceiver>([this] { runPosted(); })) {}
+
+QtMainQueue::~QtMainQueue() = default;
+
 void QtMainQueue::post(std::function<void()> work) {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (application == nullptr) {
+    if (QCoreApplication::instance() == nullptr) {
         return;
     }
-    QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
+    {
+        std::lock_guard lock(mutex_);
+        posted_.push_back(std::move(work));
+    }
+    // A wake-up may find its work already run by an earlier one; none is ever missing.
+    QCoreApplication::postEvent(receiver_.get(), new QEvent(QEvent::User));
+}
+
+void QtMainQueue::runPosted() {
+    std::deque<std::function<void()>> ready;
+    {
+        std::lock_guard lock(mutex_);
+        ready.swap(posted_);
+    }
+    for (std::function<void()>& work : ready) {
+        work();
+    }
 }
 
 } // namespace quillstone

@@ -2,13 +2,33 @@
 
 #include "platform/MainQueue.h"
 
+#include <deque>
+#include <memory>
+#include <mutex>
+
+class QObject;
+
 namespace quillstone {
 
 // Posts to the application's event loop on the main thread. Work posted when
-// no application object exists (or after it is gone) is dropped.
+// no application object exists (or after it is gone) is dropped. The work
+// itself passes through a standard lock, so ThreadSanitizer sees the hand-over
+// that Qt's own event queue hides from it. Create it on the main thread.
 class QtMainQueue : public MainQueue {
 public:
+    QtMainQueue();
+    ~QtMainQueue() override;
+    QtMainQueue(const QtMainQueue&) = delete;
+    QtMainQueue& operator=(const QtMainQueue&) = delete;
+
     void post(std::function<void()> work) override;
+
+private:
+    void runPosted();
+
+    std::unique_ptr<QObject> receiver_;
+    std::mutex mutex_;
+    std::deque<std::function<void()>> posted_;
 };
 
 } // namespace quillstone

@@ -6,7 +6,7 @@
 #include "platform/LinuxVolumes.h"
 #include "platform/SystemTools.h"
 #include "platform/qt/LogindWakeNotifier.h"
-#include "platform/qt/QtBackgroundQueue.h"
+#include "platform/ThreadPoolBackgroundQueue.h"
 #include "platform/qt/QtDistributedNotificationCenter.h"
 #include "platform/qt/QtMainQueue.h"
 #include "setup/monitor/SD4LeftoverSweeper.h"
@@ -27,7 +27,7 @@ struct MonitorModeState {
     LinuxVolumes volumes;
     std::shared_ptr<SD4ShortcutResolver> resolver;
     std::shared_ptr<SD4StatusWriter> statusWriter;
-    std::shared_ptr<QtBackgroundQueue> backgroundQueue;
+    std::shared_ptr<ThreadPoolBackgroundQueue> backgroundQueue;
     std::shared_ptr<SD4MonitorRuntime> runtime;
     // Held for the life of the process: while it is held no other monitor of
     // this user runs, so what we find of ours on disk is a dead one's leftover.
@@ -44,7 +44,7 @@ struct MonitorModeState {
         instanceLock = FolderLock::tryAcquire(support);
         resolver = std::make_shared<SD4ShortcutResolver>(files, SystemTools::current());
         statusWriter = std::make_shared<SD4StatusWriter>(files, volumes);
-        backgroundQueue = std::make_shared<QtBackgroundQueue>();
+        backgroundQueue = std::make_shared<ThreadPoolBackgroundQueue>();
         SD4MonitorRuntime::Platform platform{std::make_shared<QtDistributedNotificationCenter>(),
                                              std::make_shared<LogindWakeNotifier>(),
                                              std::make_shared<QtMainQueue>(), backgroundQueue,

@@ -11,7 +11,7 @@
 #include "platform/SystemLayout.h"
 #include "platform/UserIdentity.h"
 #include "platform/XdgAutostartLoginItemService.h"
-#include "platform/qt/QtBackgroundQueue.h"
+#include "platform/ThreadPoolBackgroundQueue.h"
 #include "platform/qt/QtHttpClient.h"
 #include "platform/qt/QtMainQueue.h"
 #include "setup/monitor/SD4PendingRunStore.h"
@@ -71,7 +71,7 @@ struct ContentViewEnvironment::Parts {
     QuillstoneInstalledComponentsStore installedComponents{files};
     QtHttpClient http;
     QtMainQueue mainQueue;
-    QtBackgroundQueue backgroundQueue{1};
+    ThreadPoolBackgroundQueue backgroundQueue{1};
 };
 
 ContentViewEnvironment::ContentViewEnvironment(QuillstoneConfigurationStore& configurationStore, Platform platform)

@@ -48,6 +48,15 @@ TEST(WindowClosingTest, ClosingTheWizardWindowQuitsTheWizardButNeverTheMonitor) 
 
     auto monitor = startSetup(home, server.display(), {"--quillstone-sd4-monitor"});
     auto wizard = startSetup(home, server.display(), {});
+    // Whatever fails, nothing outlives the test to hold its output open.
+    const std::shared_ptr<void> endBoth(nullptr, [&](void*) {
+        for (ChildProcess* child : {monitor.get(), wizard.get()}) {
+            if (child->isRunning()) {
+                child->kill();
+                child->waitUntilExit();
+            }
+        }
+    });
     ASSERT_TRUE(waitFor([&] { return session.readRecord().has_value(); })) << "the wizard never started";
     ASSERT_TRUE(waitFor([&] { return server.closeWindowsNamed("Quillstone") > 0; })) << "no wizard window";
 
@@ -65,8 +74,4 @@ TEST(WindowClosingTest, ClosingTheWizardWindowQuitsTheWizardButNeverTheMonitor) 
     ::kill(monitor->processIdentifier(), SIGTERM);
     EXPECT_TRUE(waitFor([&] { return !monitor->isRunning(); }));
     EXPECT_EQ(monitor->terminationStatus(), 0);
-    if (wizard->isRunning()) {
-        wizard->kill();
-        wizard->waitUntilExit();
-    }
 }
