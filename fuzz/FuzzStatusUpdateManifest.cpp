@@ -1,5 +1,7 @@
 #include "status/StatusUpdateManifest.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
@@ -12,7 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!manifest) {
         return 0;
     }
-    if (manifest->downloadURL.rfind("http", 0) != 0) {
+    // Schemes are case-insensitive: "hTtps://…" is a web address too.
+    std::string scheme = manifest->downloadURL.substr(0, 4);
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (scheme != "http") {
         std::abort();
     }
     nlohmann::json written = {
