@@ -19,19 +19,25 @@ export LC_ALL
 # The status file is created 0644: readable by the cloud client and the phone's share.
 umask 022
 
-status_file="$QUILLSTONE_DIR/backup_status.json"
-log_dir="$QUILLSTONE_DIR/logs"
+# Every path below is relative to the Quillstone folder, the working folder
+# once the script has entered it.
+status_file=backup_status.json
+log_dir=logs
 log_file="$log_dir/BackupMonitor.log"
-lock_dir="$QUILLSTONE_DIR/.backup_status.lock"
-temporary="$QUILLSTONE_DIR/.backup_status.json.$$"
+lock_dir=.backup_status.lock
+temporary=".backup_status.json.$$"
+# A larger file is kept aside unread: other devices and programs write here too.
+largest_status_file=8388608
 holds_lock=
+in_folder=
 
 now() { date -u +%Y-%m-%dT%H:%M:%SZ; }
 
 # Every process counts when many runs queue for the lock: no fork that can be spared.
 log() {
-    [ -d "$log_dir" ] || mkdir -p "$log_dir" 2>/dev/null
-    printf '%s | %s\n' "${stamp:-$(now)}" "$1" >>"$log_file" 2>/dev/null
+    [ -n "$in_folder" ] || return 0
+    [ -d "$log_dir" ] || mkdir "$log_dir" 2>/dev/null
+    { printf '%s | %s\n' "${stamp:-$(now)}" "$1" >>"$log_file"; } 2>/dev/null
 }
 
 fail() { # status message
@@ -40,8 +46,73 @@ fail() { # status message
     exit "$1"
 }
 
+# SuperDuper! Classic runs this script as root, in a folder that its owner,
+# the cloud client and the account's other devices write to: anything there
+# can be a link or be swapped for one at any moment. So root never touches the
+# folder. Perl (in both base systems) enters the folder, checks that the path
+# still names the folder it entered, and runs the script's own text as the
+# folder's owner: only that user's group, no file descriptors but the standard
+# three, the user's own HOME. A folder that root owns is used as root only
+# while nobody else may write to it. The script is read once, by root, and
+# only when no one but root can have written it.
+enter_as_folder_owner() {
+    exec /usr/bin/perl -e '
+use strict;
+use warnings;
+use Fcntl qw(O_RDONLY O_NOFOLLOW);
+use POSIX ();
+my ($folder, $script, @arguments) = @ARGV;
+sub refuse { print STDERR "BackupMonitor.sh: $_[0]\n"; exit 1 }
+my $text;
+my $script_file;
+sysopen($script_file, $script, O_RDONLY | O_NOFOLLOW)
+    or refuse("could not read the script $script: $!");
+my @script_info = stat $script_file;
+refuse("the script $script must be a file only root can change")
+    unless -f _ && $script_info[4] == 0 && $script_info[3] == 1
+        && ($script_info[2] & 022) == 0 && $script_info[7] < 1048576;
+{ local $/; $text = <$script_file>; }
+close $script_file;
+refuse("$script is not Quillstone\x27s monitor")
+    unless defined $text && index($text, "#!/bin/sh\n# Quillstone\x27s monitor for SuperDuper! Classic.") == 0;
+(my $named = $folder) =~ s{(.)/+$}{$1};
+chdir $folder or refuse("the Quillstone folder $folder does not exist");
+my @here = stat ".";
+my @there = lstat $named;
+refuse("the Quillstone folder $folder changed while it was opened")
+    unless @here && @there && -d _ && $here[0] == $there[0] && $here[1] == $there[1];
+my ($mode, $uid, $gid) = @here[2, 4, 5];
+my @user = getpwuid $uid;
+%ENV = (PATH => $ENV{PATH}, LC_ALL => "C", QUILLSTONE_FOLDER_ENTERED => 1,
+        HOME => $user[7] // "/", USER => $user[0] // $uid, LOGNAME => $user[0] // $uid);
+if ($uid == 0) {
+    refuse("the Quillstone folder $folder belongs to root but others may write to it")
+        if $mode & 022;
+} else {
+    $) = "$gid $gid";
+    POSIX::setgid($gid);
+    POSIX::setuid($uid);
+    my ($real, $effective) = ($(, $));
+    my @groups = (split(" ", $real), split(" ", $effective));
+    refuse("could not give up root\x27s rights for the owner ($uid:$gid) of $folder")
+        if $< != $uid || $> != $uid || grep({ $_ != $gid } @groups)
+            || POSIX::setgid(0) || POSIX::setuid(0);
+}
+my @open;
+if (opendir(my $descriptors, "/dev/fd")) {
+    @open = grep { /^[0-9]+$/ && $_ > 2 } readdir $descriptors;
+    closedir $descriptors;
+} else {
+    @open = 3 .. 1023;
+}
+POSIX::close($_) for @open;
+exec { "/bin/sh" } "sh", "-c", $text, "BackupMonitor.sh", @arguments
+    or refuse("could not run /bin/sh: $!");
+' "$QUILLSTONE_DIR" "$0" "$@"
+}
+
 release() {
-    if [ -e "$temporary" ]; then
+    if [ -e "$temporary" ] || [ -L "$temporary" ]; then
         rm -f "$temporary"
     fi
     if [ -n "$holds_lock" ]; then
@@ -63,7 +134,7 @@ take_lock() {
     while ! mkdir "$lock_dir" 2>/dev/null; do
         if [ ! -d "$lock_dir" ]; then
             # Released meanwhile, or the folder cannot take a lock at all.
-            [ ! -e "$lock_dir" ] && [ -w "$QUILLSTONE_DIR" ] || return 1
+            [ ! -e "$lock_dir" ] && [ -w . ] || return 1
             waited=$((waited + 1))
             [ "$waited" -lt 3000 ] || return 1
             continue
@@ -113,12 +184,25 @@ source_path=${2-}
 destination_name=${3-}
 destination_path=${4-}
 copy_script=${5-}
+no_names="SuperDuper! passed no source or destination volume name (arguments 1 and 3)"
+
+if [ -n "${QUILLSTONE_FOLDER_ENTERED-}" ]; then
+    unset QUILLSTONE_FOLDER_ENTERED
+else
+    if [ ! -d "$QUILLSTONE_DIR" ]; then
+        [ -n "$source_name" ] && [ -n "$destination_name" ] || fail 64 "$no_names"
+        fail 1 "the Quillstone folder $QUILLSTONE_DIR does not exist"
+    fi
+    if [ "$(id -u 2>/dev/null)" = 0 ]; then
+        [ -x /usr/bin/perl ] || fail 1 "running as root needs /usr/bin/perl to give up root's rights"
+        enter_as_folder_owner "$@"
+    fi
+    cd "$QUILLSTONE_DIR" 2>/dev/null || fail 1 "the Quillstone folder $QUILLSTONE_DIR does not exist"
+fi
+in_folder=1
 
 if [ -z "$source_name" ] || [ -z "$destination_name" ]; then
-    fail 64 "SuperDuper! passed no source or destination volume name (arguments 1 and 3)"
-fi
-if [ ! -d "$QUILLSTONE_DIR" ]; then
-    fail 1 "the Quillstone folder $QUILLSTONE_DIR does not exist"
+    fail 64 "$no_names"
 fi
 if [ -z "$destination_path" ] && [ -d "/Volumes/$destination_name" ]; then
     destination_path="/Volumes/$destination_name"
@@ -128,22 +212,28 @@ completed_at=$(now)
 stamp=$completed_at
 free=$(free_space "$destination_path")
 name="$source_name → $destination_name"
-# Run as root, the new file still belongs to the folder's owner (the cloud client reads it).
-folder_owner=
-if [ "$(id -u 2>/dev/null)" = 0 ]; then
-    folder_owner=$(ls -ldn "$QUILLSTONE_DIR" | awk '{ print $3 ":" $4 }')
-fi
 
 # A file it cannot read would look empty: better no entry than the others lost.
-if [ -e "$status_file" ] && [ ! -r "$status_file" ]; then
-    fail 1 "$status_file cannot be read"
+if [ -f "$status_file" ] && [ ! -L "$status_file" ] && [ ! -r "$status_file" ]; then
+    fail 1 "$QUILLSTONE_DIR/$status_file cannot be read"
 fi
 
 take_lock || fail 1 "could not lock the status file in $QUILLSTONE_DIR"
 # Temporary files of runs that were killed before they could clean up.
-for stale in "$QUILLSTONE_DIR"/.backup_status.json.*; do
-    [ -f "$stale" ] && rm -f "$stale"
+for stale in .backup_status.json.*; do
+    { [ -f "$stale" ] || [ -L "$stale" ]; } && rm -f "$stale"
 done
+
+# Anything but a plain file of bounded size is kept aside unread.
+unusable=
+if [ -L "$status_file" ] || { [ -e "$status_file" ] && [ ! -f "$status_file" ]; }; then
+    unusable="the old file was not a plain file"
+elif [ -f "$status_file" ]; then
+    size=$(wc -c <"$status_file" 2>/dev/null)
+    if [ "${size:-0}" -gt "$largest_status_file" ] 2>/dev/null; then
+        unusable="the old file was larger than $largest_status_file bytes"
+    fi
+fi
 
 set -C
 : >"$temporary" || fail 1 "could not create a temporary file in $QUILLSTONE_DIR"
@@ -153,9 +243,12 @@ why=$(QS_ID="classic:$source_name:$destination_name:$copy_script" \
 QS_NAME="$name" QS_COMPLETED_AT="$completed_at" QS_FREE_SPACE="$free" \
 QS_SOURCE="$source_name" QS_SOURCE_PATH="$source_path" \
 QS_DESTINATION="$destination_name" QS_DESTINATION_PATH="$destination_path" \
-QS_COPY_SCRIPT="$copy_script" QS_STATUS_FILE="$status_file" \
+QS_COPY_SCRIPT="$copy_script" QS_STATUS_FILE="$status_file" QS_UNUSABLE="$unusable" \
+QS_LARGEST="$largest_status_file" \
 awk '
-function fail_parse() { bad = 1; return 0 }
+# No function recurses deeper than a few levels: the awks stop at a small
+# evaluation stack, and the file may be written by anyone.
+function fail_parse(why) { if (why != "") dropped = why; bad = 1; return 0 }
 # Tokens never span lines (JSON strings hold no raw line feed), so the parser
 # walks one line at a time: substr stays cheap in every awk.
 function ws() {
@@ -165,67 +258,95 @@ function ws() {
         line = text[++at]; width = length(line); pos = 1
     }
 }
-function at_end() { ws(); return pos > width && at >= lines }
 function node(kind, value) { nodes++; kind_of[nodes] = kind; raw[nodes] = value; count[nodes] = 0; return nodes }
 
-function parse_string(    start, c) {
+# The string token at pos, quotes included; "" when it is not valid JSON.
+function parse_string(    start, c, e) {
     start = pos
     pos++
     while (pos <= width) {
         c = substr(line, pos, 1)
-        if (c == "\\") { pos += 2; continue }
+        if (c == "\\") {
+            e = substr(line, pos + 1, 1)
+            if (e == "u") {
+                if (substr(line, pos + 2, 4) !~ /^[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]$/) return ""
+                pos += 6
+            } else if (e != "" && index("\"\\/bfnrt", e) > 0) pos += 2
+            else return ""
+            continue
+        }
         if (c == "\"") { pos++; return substr(line, start, pos - start) }
         if (index(controls, c) > 0) return ""
         pos++
     }
     return ""
 }
-
-function parse_value(    c, n, s, k, rest) {
-    if (at_end()) return fail_parse()
-    c = substr(line, pos, 1)
-    if (c == "{") {
-        n = node("o", ""); pos++; ws()
-        if (substr(line, pos, 1) == "}") { pos++; return n }
-        while (1) {
+# A number, true, false or null at pos; "" when there is none.
+function parse_scalar(    rest) {
+    rest = substr(line, pos, 64)
+    if (match(rest, number) && RLENGTH == length(rest)) {
+        rest = substr(line, pos)
+        match(rest, number)
+    }
+    if (RSTART == 1 || match(rest, /^(true|false|null)/)) {
+        pos += RLENGTH
+        return substr(rest, 1, RLENGTH)
+    }
+    return ""
+}
+# After "{" or ",": the key and its colon, kept for the member that follows.
+function parse_key(depth,    s) {
+    ws()
+    if (substr(line, pos, 1) != "\"") return fail_parse()
+    s = parse_string()
+    if (s == "") return fail_parse()
+    ws()
+    if (substr(line, pos, 1) != ":") return fail_parse()
+    pos++
+    pending[depth] = s
+    return 1
+}
+# The whole document, without recursion: the open containers are on a stack
+# of at most max_depth levels.
+function parse_document(    depth, c, n, v, s) {
+    depth = 0
+    while (1) {
+        ws()
+        if (pos > width) return fail_parse()
+        c = substr(line, pos, 1)
+        if (c == "{" || c == "[") {
+            if (++depth > max_depth) return fail_parse("the old file was nested deeper than " max_depth " levels")
+            n = node(c == "{" ? "o" : "a", ""); pos++
+            stack[depth] = n
             ws()
-            if (substr(line, pos, 1) != "\"") return fail_parse()
+            if (substr(line, pos, 1) == (c == "{" ? "}" : "]")) { pos++; depth--; v = n }
+            else if (c == "[") continue
+            else if (parse_key(depth)) continue
+            else return 0
+        } else if (c == "\"") {
             s = parse_string()
             if (s == "") return fail_parse()
-            ws()
-            if (substr(line, pos, 1) != ":") return fail_parse()
-            pos++
-            k = parse_value()
-            if (!k) return 0
-            count[n]++; key[n, count[n]] = s; child[n, count[n]] = k
-            ws(); c = substr(line, pos, 1); pos++
-            if (c == "}") return n
-            if (c != ",") return fail_parse()
+            v = node("s", s)
+        } else {
+            s = parse_scalar()
+            if (s == "") return fail_parse()
+            v = node("v", s)
         }
-    }
-    if (c == "[") {
-        n = node("a", ""); pos++; ws()
-        if (substr(line, pos, 1) == "]") { pos++; return n }
+        # v is complete: hand it to its container, closing every container it completes.
         while (1) {
-            k = parse_value()
-            if (!k) return 0
-            count[n]++; child[n, count[n]] = k
+            if (depth == 0) return v
+            n = stack[depth]
+            count[n]++; child[n, count[n]] = v
+            if (kind_of[n] == "o") key[n, count[n]] = pending[depth]
             ws(); c = substr(line, pos, 1); pos++
-            if (c == "]") return n
-            if (c != ",") return fail_parse()
+            if (c == ",") {
+                if (kind_of[n] == "o" && !parse_key(depth)) return 0
+                break
+            }
+            if (c != (kind_of[n] == "o" ? "}" : "]")) return fail_parse()
+            v = n; depth--
         }
     }
-    if (c == "\"") {
-        s = parse_string()
-        return s == "" ? fail_parse() : node("s", s)
-    }
-    rest = substr(line, pos, 400)
-    if (match(rest, /^-?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][-+]?[0-9]+)?/) ||
-        match(rest, /^(true|false|null)/)) {
-        pos += RLENGTH
-        return node("v", substr(rest, 1, RLENGTH))
-    }
-    return fail_parse()
 }
 
 function hex(h,    i, v) {
@@ -290,63 +411,85 @@ function sort_name(n,    name) {
     name = member(n, "name")
     return (name && kind_of[name] == "s") ? tolower(decoded(raw[name])) : ""
 }
-# Stable merge sort of the entries by name, case-insensitively.
-function merge_sort(lo, hi,    mid, i, j, k) {
+# Stable merge sort of items[lo..hi] by by[item]; recursion only log2(n) deep.
+function merge_sort(items, by, lo, hi,    mid, i, j, k, merged) {
     if (hi - lo < 1) return
     mid = int((lo + hi) / 2)
-    merge_sort(lo, mid); merge_sort(mid + 1, hi)
+    merge_sort(items, by, lo, mid); merge_sort(items, by, mid + 1, hi)
     i = lo; j = mid + 1; k = lo
     while (i <= mid && j <= hi) {
-        if (sort_key[order[j]] < sort_key[order[i]]) merged[k++] = order[j++]
-        else merged[k++] = order[i++]
+        if (by[items[j]] < by[items[i]]) merged[k++] = items[j++]
+        else merged[k++] = items[i++]
     }
-    while (i <= mid) merged[k++] = order[i++]
-    while (j <= hi) merged[k++] = order[j++]
-    for (k = lo; k <= hi; k++) order[k] = merged[k]
+    while (i <= mid) merged[k++] = items[i++]
+    while (j <= hi) merged[k++] = items[j++]
+    for (k = lo; k <= hi; k++) items[k] = merged[k]
 }
 
-function indent(depth,    s) { s = ""; while (depth-- > 0) s = s "  "; return s }
+# Opens a value: prints a scalar or an empty container whole and returns 0,
+# else prints its bracket (and sorts the keys of an object) and returns 1.
+function open_value(n,    i, m) {
+    if (kind_of[n] == "s" || kind_of[n] == "v") { printf "%s", raw[n]; return 0 }
+    if (count[n] == 0) { printf "%s", (kind_of[n] == "o" ? "{}" : "[]"); return 0 }
+    if (kind_of[n] == "o") {
+        m = count[n]
+        split("", ids); split("", names)
+        for (i = 1; i <= m; i++) { ids[i] = i; names[i] = decoded(key[n, i]) }
+        merge_sort(ids, names, 1, m)
+        for (i = 1; i <= m; i++) sorted[n, i] = ids[i]
+    }
+    printf "%s", (kind_of[n] == "o" ? "{" : "[")
+    return 1
+}
 # Apple-style pretty printing: keys sorted, "key" : value, two-space indent.
-function emit(n, depth,    i, j, t, ids, m) {
-    if (kind_of[n] == "s" || kind_of[n] == "v") { printf "%s", raw[n]; return }
-    if (count[n] == 0) { printf "%s", (kind_of[n] == "o" ? "{}" : "[]"); return }
-    if (kind_of[n] == "a") {
-        printf "["
-        for (i = 1; i <= count[n]; i++) {
-            printf "%s\n%s", (i > 1 ? "," : ""), indent(depth + 1)
-            emit(child[n, i], depth + 1)
+# The indent stops growing at max_indent levels, so deep nesting cannot make
+# the file many times larger than the document.
+function emit(root,    depth, n, i, c) {
+    depth = 0
+    if (open_value(root)) { stack[++depth] = root; done[depth] = 0 }
+    while (depth > 0) {
+        n = stack[depth]
+        if (done[depth] == count[n]) {
+            printf "\n%s%s", indent[(depth > max_indent) ? max_indent : depth - 1], (kind_of[n] == "o" ? "}" : "]")
+            depth--
+            continue
         }
-        printf "\n%s]", indent(depth)
-        return
+        i = ++done[depth]
+        printf "%s\n%s", (i > 1 ? "," : ""), indent[(depth > max_indent) ? max_indent : depth]
+        if (kind_of[n] == "o") { printf "%s : ", key[n, sorted[n, i]]; c = child[n, sorted[n, i]] }
+        else c = child[n, i]
+        if (open_value(c)) { stack[++depth] = c; done[depth] = 0 }
     }
-    m = count[n]
-    for (i = 1; i <= m; i++) { ids[i] = i; keys_of[n, i] = decoded(key[n, i]) }
-    for (i = 2; i <= m; i++) {
-        t = ids[i]
-        for (j = i - 1; j >= 1 && keys_of[n, ids[j]] > keys_of[n, t]; j--) ids[j + 1] = ids[j]
-        ids[j + 1] = t
-    }
-    printf "{"
-    for (i = 1; i <= m; i++) {
-        printf "%s\n%s%s : ", (i > 1 ? "," : ""), indent(depth + 1), key[n, ids[i]]
-        emit(child[n, ids[i]], depth + 1)
-    }
-    printf "\n%s}", indent(depth)
 }
 
 BEGIN {
     for (i = 1; i < 32; i++) controls = controls sprintf("%c", i)
+    number = "^-?(0|[1-9][0-9]*)(\\.[0-9]+)?([eE][-+]?[0-9]+)?"
+    max_depth = 512
+    max_indent = 8
+    indent[0] = ""
+    for (i = 1; i <= max_indent; i++) indent[i] = indent[i - 1] "  "
+    largest = ENVIRON["QS_LARGEST"] + 0
     file = ENVIRON["QS_STATUS_FILE"]
-    lines = 0
-    while ((getline line < file) > 0) text[++lines] = line
-    close(file)
+    dropped = ENVIRON["QS_UNUSABLE"]
+    lines = 0; size = 0
+    if (dropped == "") {
+        while ((getline line < file) > 0) {
+            text[++lines] = line
+            if ((size += length(line) + 1) > largest + 1) { dropped = "the old file was larger than " largest " bytes"; break }
+        }
+        close(file)
+    }
     at = 0; line = ""; width = 0; pos = 1
     root = 0
-    if (!at_end()) {
-        root = parse_value()
-        if (bad || !at_end() || kind_of[root] != "o") root = 0
-        if (!root) dropped = "the old file was not a JSON object"
-    }
+    if (dropped != "") lines = 0
+    else { ws(); if (pos <= width) {
+        root = parse_document()
+        if (!bad) { ws(); if (pos <= width) root = 0 }
+        if (root && kind_of[root] != "o") root = 0
+        if (!root && dropped == "") dropped = "the old file was not a JSON object"
+    } }
+    split("", text)
     if (!root) root = node("o", "")
     backups = member(root, "backups")
     usable = backups && kind_of[backups] == "a"
@@ -382,11 +525,11 @@ BEGIN {
     }
     order[++kept] = entry
     for (i = 1; i <= kept; i++) sort_key[order[i]] = sort_name(order[i])
-    merge_sort(1, kept)
+    merge_sort(order, sort_key, 1, kept)
     count[backups] = kept
     for (i = 1; i <= kept; i++) child[backups, i] = order[i]
 
-    emit(root, 0)
+    emit(root)
     printf "\n"
     if (dropped != "") { print dropped > "/dev/stderr"; exit 3 }
 }' 2>&1 >"$temporary")
@@ -395,21 +538,18 @@ merged=$?
 if [ "$merged" -eq 3 ]; then
     # Nothing is lost: the file that could not be merged stays beside the new one.
     aside="$status_file.unreadable-$(date -u +%s)"
-    if [ -e "$aside" ]; then
+    if [ -e "$aside" ] || [ -L "$aside" ]; then
         n=1
-        while [ -e "$aside-$n" ]; do n=$((n + 1)); done
+        while [ -e "$aside-$n" ] || [ -L "$aside-$n" ]; do n=$((n + 1)); done
         aside="$aside-$n"
     fi
     mv -f "$status_file" "$aside" || fail 1 "could not keep the unreadable status file"
-    log "kept the old status file as $aside: $why"
+    log "kept the old status file as $QUILLSTONE_DIR/$aside: $why"
 elif [ "$merged" -ne 0 ]; then
     fail 1 "merging failed: $why"
 fi
 
-if [ -n "$folder_owner" ]; then
-    chown "$folder_owner" "$temporary" 2>/dev/null
-fi
-mv -f "$temporary" "$status_file" || fail 1 "could not replace $status_file"
+mv -f "$temporary" "$status_file" || fail 1 "could not replace $QUILLSTONE_DIR/$status_file"
 release
 holds_lock=
 
