@@ -6,10 +6,13 @@
 For status files of 1, 10, 100 and 1,000 entries and for each awk that is
 installed (Debian's mawk, the one true awk that macOS ships), prints the median
 wall time and the median CPU time (the script and all its children) of RUNS runs.
+Run as root, the Quillstone folder belongs to nobody, as a user's folder does
+when SuperDuper! Classic runs the script: each run then gives up root's rights.
 """
 
 import json
 import os
+import pwd
 import resource
 import shutil
 import statistics
@@ -37,6 +40,9 @@ def measure(folder, awk, entries):
     os.symlink(awk, link)
     quillstone = os.path.join(folder, "Quillstone")
     os.makedirs(quillstone, exist_ok=True)
+    owner = pwd.getpwnam("nobody") if os.geteuid() == 0 else None
+    if owner:
+        os.chown(quillstone, owner.pw_uid, owner.pw_gid)
     script = os.path.join(quillstone, "BackupMonitor.sh")
     with open(script, "w") as out:
         out.write(template.replace("__QUILLSTONE_DIR__", "'" + quillstone.replace("'", "'\\''") + "'"))
@@ -47,9 +53,11 @@ def measure(folder, awk, entries):
     for _ in range(runs):
         with open(status, "w") as out:
             json.dump(document(entries), out, indent=2)
+        if owner:
+            os.chown(status, owner.pw_uid, owner.pw_gid)
         before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.perf_counter()
-        subprocess.run([script, "Macintosh HD", "/", "Backup", folder, "Backup - all files"],
+        subprocess.run([script, "Macintosh HD", "/", "Backup", "/", "Backup - all files"],
                        env=environment, check=True)
         walls.append(time.perf_counter() - start)
         after = resource.getrusage(resource.RUSAGE_CHILDREN)

@@ -79,7 +79,7 @@ refuse("$script is not Quillstone\x27s monitor")
 chdir $folder or refuse("the Quillstone folder $folder does not exist");
 my @here = stat ".";
 my @there = lstat $named;
-refuse("the Quillstone folder $folder changed while it was opened")
+refuse("the Quillstone folder $folder is a link or was replaced while it was opened")
     unless @here && @there && -d _ && $here[0] == $there[0] && $here[1] == $there[1];
 my ($mode, $uid, $gid) = @here[2, 4, 5];
 my @user = getpwuid $uid;
@@ -119,7 +119,6 @@ release() {
         rm -rf "$lock_dir"
     fi
 }
-trap release EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM HUP
 
@@ -132,6 +131,13 @@ take_lock() {
     waited=0
     ownerless=0
     while ! mkdir "$lock_dir" 2>/dev/null; do
+        if [ -L "$lock_dir" ]; then
+            # Never a lock this script took.
+            rm -f "$lock_dir"
+            waited=$((waited + 1))
+            [ "$waited" -lt 3000 ] || return 1
+            continue
+        fi
         if [ ! -d "$lock_dir" ]; then
             # Released meanwhile, or the folder cannot take a lock at all.
             [ ! -e "$lock_dir" ] && [ -w . ] || return 1
@@ -200,6 +206,7 @@ else
     cd "$QUILLSTONE_DIR" 2>/dev/null || fail 1 "the Quillstone folder $QUILLSTONE_DIR does not exist"
 fi
 in_folder=1
+trap release EXIT
 
 if [ -z "$source_name" ] || [ -z "$destination_name" ]; then
     fail 64 "$no_names"
@@ -221,7 +228,10 @@ fi
 take_lock || fail 1 "could not lock the status file in $QUILLSTONE_DIR"
 # Temporary files of runs that were killed before they could clean up.
 for stale in .backup_status.json.*; do
-    { [ -f "$stale" ] || [ -L "$stale" ]; } && rm -f "$stale"
+    if [ -e "$stale" ] || [ -L "$stale" ]; then
+        rm -f .backup_status.json.* 2>/dev/null
+    fi
+    break
 done
 
 # Anything but a plain file of bounded size is kept aside unread.

@@ -10,10 +10,15 @@
 
 #include <chrono>
 #include <csignal>
+#include <ctime>
+#include <dirent.h>
+#include <grp.h>
 #include <nlohmann/json.hpp>
+#include <pwd.h>
 #include <regex>
 #include <set>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -84,6 +89,8 @@ TEST_P(BackupMonitorScriptTest, EachCopyKeepsOneEntryInTheStatusAppsFormat) {
     const bool asRoot = ::geteuid() == 0;
     if (asRoot) {
         ASSERT_EQ(::chown(quillstone.c_str(), 4321, 4321), 0);
+        // The script runs as that owner, who must reach the destination to measure it.
+        std::filesystem::permissions(folder.path(), std::filesystem::perms(0755));
     }
     auto before = formatInternetDateTime(std::chrono::system_clock::now());
     auto first = copyFinished("Macintosh HD", "Backup");
@@ -216,8 +223,202 @@ TEST_P(BackupMonitorScriptRunsTest, AKilledRunLeavesTheOldOrTheNewFileAndHundred
     }
 }
 
+// Files only root may touch, for links planted in the status folder to point at.
+class RootOnlyFiles {
+public:
+    explicit RootOnlyFiles(const std::filesystem::path& folder) : folder_(folder) {
+        std::filesystem::create_directories(folder_ / "dir");
+        for (int index = 0; index < 4; ++index) {
+            writeText(file(index), index == 0 ? R"({"backups": [], "secret": "root only"})" : "root only\n");
+            std::filesystem::permissions(file(index), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        }
+        before_ = snapshot();
+    }
+    std::filesystem::path file(int index) const { return folder_ / ("decoy-" + std::to_string(index)); }
+    std::filesystem::path dir() const { return folder_ / "dir"; }
+    // Name, owner, mode and content of everything there.
+    std::string snapshot() const {
+        std::string state;
+        for (const auto& item : std::filesystem::recursive_directory_iterator(folder_)) {
+            struct stat info {};
+            ::lstat(item.path().c_str(), &info);
+            state += item.path().string() + " " + std::to_string(info.st_uid) + ":" + std::to_string(info.st_gid) + " " +
+                     std::to_string(info.st_mode) + " " + (S_ISREG(info.st_mode) ? readText(item.path()) : "") + "\n";
+        }
+        return state;
+    }
+    const std::string& before() const { return before_; }
+
+private:
+    std::filesystem::path folder_;
+    std::string before_;
+};
+
+// SuperDuper! Classic runs the script as root; the folder belongs to an
+// unprivileged user who may plant links there and swap files at any moment.
+class BackupMonitorHostileFolderTest : public BackupMonitorScriptTest {
+protected:
+    void SetUp() override {
+        BackupMonitorScriptTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        if (::geteuid() != 0) {
+            GTEST_SKIP() << "runs the script as root";
+        }
+        auto* user = ::getpwnam("nobody");
+        ASSERT_NE(user, nullptr);
+        owner = user->pw_uid;
+        group = user->pw_gid;
+        giveToOwner(quillstone);
+        std::filesystem::create_directory(quillstone / "logs");
+        giveToOwner(quillstone / "logs");
+    }
+    void giveToOwner(const std::filesystem::path& path) const { ASSERT_EQ(::lchown(path.c_str(), owner, group), 0) << path; }
+    void plant(const std::filesystem::path& target, const std::filesystem::path& link) const {
+        std::filesystem::create_symlink(target, link);
+        giveToOwner(link);
+    }
+    std::vector<std::filesystem::path> keptAside() const {
+        std::vector<std::filesystem::path> kept;
+        for (const auto& item : std::filesystem::directory_iterator(quillstone)) {
+            if (item.path().filename().string().rfind("backup_status.json.unreadable-", 0) == 0) {
+                kept.push_back(item.path());
+            }
+        }
+        return kept;
+    }
+
+    uid_t owner = 0;
+    gid_t group = 0;
+};
+
+TEST_P(BackupMonitorHostileFolderTest, LinksPlantedInTheFolderAreNeitherFollowedNorHandedOver) {
+    RootOnlyFiles decoys(folder / "root-only");
+    plant(decoys.file(0), statusFile());
+    plant(decoys.file(1), quillstone / "logs/BackupMonitor.log");
+    plant(decoys.dir(), quillstone / ".backup_status.lock");
+    for (auto second = std::time(nullptr); second < std::time(nullptr) + 60; ++second) {
+        plant(decoys.file(2), quillstone / ("backup_status.json.unreadable-" + std::to_string(second)));
+    }
+    long lastProcess = std::stol(readText("/proc/sys/kernel/ns_last_pid"));
+    for (long process = lastProcess + 1; process < lastProcess + 400; ++process) {
+        plant(decoys.file(3), quillstone / (".backup_status.json." + std::to_string(process)));
+    }
+    auto run = copyFinished("Macintosh HD", "Backup");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(decoys.snapshot(), decoys.before());
+    EXPECT_EQ(readText(statusFile()).find("secret"), std::string::npos);
+    EXPECT_EQ(strictlyRead().backups.size(), 1u);
+    struct stat info {};
+    ASSERT_EQ(::lstat(statusFile().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_uid, owner);
+
+    // The folder swapped for a link by its parent's owner, or a root folder
+    // others may write to: refused, nothing written anywhere.
+    auto moved = quillstone.string() + ".moved";
+    std::filesystem::rename(quillstone, moved);
+    auto elsewhere = folder / "elsewhere";
+    std::filesystem::create_directory(elsewhere);
+    std::filesystem::create_directory_symlink(elsewhere, quillstone);
+    script = std::filesystem::path(moved) / "BackupMonitor.sh";
+    run = copyFinished("Macintosh HD", "Backup");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find("is a link or was replaced"), std::string::npos) << run.errors;
+    std::filesystem::remove(quillstone);
+    std::filesystem::create_directory(quillstone);
+    std::filesystem::permissions(quillstone, std::filesystem::perms::all);
+    run = copyFinished("Macintosh HD", "Backup");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find("belongs to root but others may write to it"), std::string::npos) << run.errors;
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+    EXPECT_TRUE(std::filesystem::is_empty(quillstone));
+    EXPECT_EQ(decoys.snapshot(), decoys.before());
+}
+
+TEST_P(BackupMonitorHostileFolderTest, ADocumentTooDeepOrTooLargeIsKeptAsideAndTheRunWritten) {
+    const std::string padded = R"({"backups": [], "pad": ")";
+    for (const auto& document : {R"({"backups": [], "deep": )" + std::string(10000, '[') + std::string(10000, ']') + "}",
+                                 R"({"backups": [], "deep": )" + std::string(1000000, '[') + std::string(1000000, ']') + "}",
+                                 padded + std::string(8388609 - padded.size() - 3, 'x') + "\"}\n"}) {
+        writeText(statusFile(), document);
+        giveToOwner(statusFile());
+        auto run = copyFinished("Macintosh HD", "Backup");
+        ASSERT_EQ(run.status, 0) << run.errors;
+        EXPECT_LT(std::filesystem::file_size(statusFile()), 1000000u);
+        EXPECT_EQ(strictlyRead().backups.size(), 1u);
+        auto kept = keptAside();
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(readText(kept[0]) == document, true) << kept[0];
+        std::filesystem::remove(kept[0]);
+    }
+    EXPECT_EQ(logLines("nested deeper than 512 levels"), 2u);
+    EXPECT_EQ(logLines("larger than 8388608 bytes"), 1u);
+}
+
+class BackupMonitorRacedFolderTest : public BackupMonitorHostileFolderTest {
+protected:
+    // The owner swaps every file and folder it sees for a link, round after round.
+    pid_t startRacer(const RootOnlyFiles& decoys) const {
+        pid_t racer = ::fork();
+        if (racer != 0) {
+            return racer;
+        }
+        if (::chdir(quillstone.c_str()) != 0 || ::setgroups(0, nullptr) != 0 || ::setgid(group) != 0 || ::setuid(owner) != 0) {
+            ::_exit(1);
+        }
+        for (unsigned round = 0;; ++round) {
+            for (const std::string where : {".", "logs", ".backup_status.lock"}) {
+                DIR* listing = ::opendir(where.c_str());
+                while (listing != nullptr) {
+                    auto* item = ::readdir(listing);
+                    if (item == nullptr) {
+                        break;
+                    }
+                    std::string name = item->d_name;
+                    if (name == "." || name == ".." || name == "BackupMonitor.sh" || name.rfind(".swap", 0) == 0) {
+                        continue;
+                    }
+                    auto path = where + "/" + name;
+                    struct stat info {};
+                    if (::lstat(path.c_str(), &info) != 0 || S_ISLNK(info.st_mode)) {
+                        continue;
+                    }
+                    if (S_ISDIR(info.st_mode)) {
+                        ::rename(path.c_str(), (".swap-" + std::to_string(round)).c_str());
+                    }
+                    auto target = S_ISDIR(info.st_mode) ? decoys.dir() : decoys.file(round % 4);
+                    ::symlink(target.c_str(), ".swap");
+                    ::rename(".swap", path.c_str());
+                }
+                if (listing != nullptr) {
+                    ::closedir(listing);
+                }
+            }
+            ::usleep(200);
+        }
+    }
+};
+
+TEST_P(BackupMonitorRacedFolderTest, AnOwnerSwappingFilesForLinksDuringFiftyRunsReachesNoRootOnlyFile) {
+    RootOnlyFiles decoys(folder / "root-only");
+    ASSERT_EQ(copyFinished("Macintosh HD", "Backup").status, 0);
+    pid_t racer = startRacer(decoys);
+    int written = 0;
+    for (int index = 0; index < 50; ++index) {
+        written += copyFinished("Source " + std::to_string(index % 4), "Backup").status == 0;
+    }
+    ::kill(racer, SIGKILL);
+    ::waitpid(racer, nullptr, 0);
+    EXPECT_EQ(decoys.snapshot(), decoys.before());
+    std::cout << written << " of 50 runs wrote the status file while the owner swapped files" << std::endl;
+}
+
+const auto awkName = [](const auto& info) { return info.param == "mawk" ? std::string("mawk") : std::string("oneTrueAwk"); };
 INSTANTIATE_TEST_SUITE_P(SystemAwk, BackupMonitorScriptRunsTest, ::testing::Values("awk"));
-INSTANTIATE_TEST_SUITE_P(Awk, BackupMonitorScriptTest, ::testing::Values("mawk", "original-awk"),
-                         [](const auto& info) { return info.param == "mawk" ? std::string("mawk") : std::string("oneTrueAwk"); });
+INSTANTIATE_TEST_SUITE_P(SystemAwk, BackupMonitorRacedFolderTest, ::testing::Values("awk"));
+INSTANTIATE_TEST_SUITE_P(Awk, BackupMonitorScriptTest, ::testing::Values("mawk", "original-awk"), awkName);
+INSTANTIATE_TEST_SUITE_P(Awk, BackupMonitorHostileFolderTest, ::testing::Values("mawk", "original-awk"), awkName);
 
 } // namespace
