@@ -51,7 +51,7 @@ fail() { # status message
 # can be a link or be swapped for one at any moment. So root never touches the
 # folder. Perl (in both base systems) enters the folder, checks that the path
 # still names the folder it entered, and runs the script's own text as the
-# folder's owner: only that user's group, no file descriptors but the standard
+# folder's owner: only that user's own group, no file descriptors but the standard
 # three, the user's own HOME. A folder that root owns is used as root only
 # while nobody else may write to it. The script is read once, by root, and
 # only when no one but root can have written it.
@@ -83,6 +83,8 @@ refuse("the Quillstone folder $folder is a link or was replaced while it was ope
     unless @here && @there && -d _ && $here[0] == $there[0] && $here[1] == $there[1];
 my ($mode, $uid, $gid) = @here[2, 4, 5];
 my @user = getpwuid $uid;
+# The group the system gives the owner; the folder group for an unknown user.
+$gid = $user[3] if @user;
 %ENV = (PATH => $ENV{PATH}, LC_ALL => "C", QUILLSTONE_FOLDER_ENTERED => 1,
         HOME => $user[7] // "/", USER => $user[0] // $uid, LOGNAME => $user[0] // $uid);
 if ($uid == 0) {
@@ -96,7 +98,7 @@ if ($uid == 0) {
     my @groups = (split(" ", $real), split(" ", $effective));
     refuse("could not give up root\x27s rights for the owner ($uid:$gid) of $folder")
         if $< != $uid || $> != $uid || grep({ $_ != $gid } @groups)
-            || POSIX::setgid(0) || POSIX::setuid(0);
+            || ($gid != 0 && POSIX::setgid(0)) || POSIX::setuid(0);
 }
 my @open;
 if (opendir(my $descriptors, "/dev/fd")) {
