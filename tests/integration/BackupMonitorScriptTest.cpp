@@ -315,8 +315,14 @@ TEST_P(BackupMonitorHostileFolderTest, LinksPlantedInTheFolderAreNeitherFollowed
     EXPECT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(info.st_uid, owner);
 
-    // The folder swapped for a link by its parent's owner, or a root folder
-    // others may write to: refused, nothing written anywhere.
+    // A script others could have changed, the folder swapped for a link by its
+    // parent's owner, or a root folder others may write to: refused, nothing
+    // written anywhere.
+    std::filesystem::permissions(script, std::filesystem::perms(0775));
+    run = copyFinished("Macintosh HD", "Backup");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find("must be a file only root can change"), std::string::npos) << run.errors;
+    std::filesystem::permissions(script, std::filesystem::perms(0755));
     auto moved = quillstone.string() + ".moved";
     std::filesystem::rename(quillstone, moved);
     auto elsewhere = folder / "elsewhere";
