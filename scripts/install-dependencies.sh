@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   dbus dbus-bin libglib2.0-bin
   locales xvfb procps
-  original-awk
+  original-awk perl-base python3
   libxcb1-dev libxcb-damage0-dev
   at-spi2-core python3-pyatspi python3-xlib python3-pil pngquant
   trayer xdotool
