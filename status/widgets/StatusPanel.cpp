@@ -89,7 +89,7 @@ QWidget* StatusPanel::buildBody(QWidget* parent) {
     actionMessage_->setWordWrap(true);
     stop_ = new PlainTextButton(QString::fromUtf8(stopTitle), StatusFont::system(11, QFont::Medium), white(0.62), body);
     stop_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    update_ = new PlainTextButton(QString(), StatusFont::system(12, QFont::DemiBold), updateMagenta(), body);
+    update_ = new PlainTextButton(QString(), StatusFont::system(12, QFont::DemiBold), updateAccentMagenta(), body);
     update_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     auto* layout = new QVBoxLayout(body);

@@ -118,7 +118,7 @@ TEST_F(StatusPanelTest, RefreshButtonFollowsItsStyleTableThroughTheAnimations) {
     QSignalSpy refreshes(&panel, &StatusPanel::refreshRequested);
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(25, 25));
     ASSERT_TRUE(settled(RefreshButtonStyle::pressed()));
-    EXPECT_EQ(button->currentAppearance().accent, StatusPalette::accentBlue());
+    EXPECT_EQ(button->currentAppearance().accent, StatusPalette::statusAccentBlue());
     saveScreenshot(*button, QStringLiteral("status-refresh-pressed"), true);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(25, 25));
     EXPECT_EQ(refreshes.count(), 1);
