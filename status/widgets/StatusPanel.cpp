@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace quillstone {
@@ -34,6 +35,13 @@ protected:
         painter.fillRect(rect(), white(0.10));
     }
 };
+
+// The locale's short time, down to the minute: a few short formats, the C
+// locale's among them, carry seconds, which would change the line on every refresh.
+QString shortTime(const QTime& time, const QLocale& locale) {
+    static const QRegularExpression seconds(QStringLiteral("[^Hhm'\\s]?s+"));
+    return locale.toString(time, locale.timeFormat(QLocale::ShortFormat).remove(seconds));
+}
 
 void setTextIfChanged(QLabel* label, const QString& text) {
     if (label->text() != text) {
@@ -125,9 +133,7 @@ void StatusPanel::relayout() {
 }
 
 void StatusPanel::setLastRefreshed(const QDateTime& moment) {
-    // Always hours and minutes: the C locale's short format would add seconds.
-    setTextIfChanged(lastRefreshed_,
-                     QString::fromUtf8(lastRefreshedPrefix) + moment.toLocalTime().toString(QStringLiteral("HH:mm")));
+    setTextIfChanged(lastRefreshed_, QString::fromUtf8(lastRefreshedPrefix) + shortTime(moment.toLocalTime().time(), locale()));
 }
 
 void StatusPanel::setRows(const std::vector<StatusRow>& items) {

@@ -59,6 +59,7 @@ protected:
         popover = std::make_unique<StatusPopover>(StatusPopover::Collaborators{
             files, commands, "/Helpers/launchctl", 501, http, workspace, clock, mainQueue, background, timer,
             std::move(manifestURL), std::string("2.3"), std::string("40")});
+        panel.setLocale(QLocale::c());
         new StatusPanelController(*popover, panel, [this] { stopped = true; });
         panel.show();
         settle();
