@@ -7,18 +7,23 @@
 #   bash scripts/demo.sh --classic  SuperDuper! Classic: the folder chosen in the
 #                                   wizard's dialog, BackupMonitor.sh installed with
 #                                   administrator rights and run after two copies
+#   --update-docs                   also copies the composed pictures over the
+#                                   README's in docs/ (the only write outside build/)
 # Every button is pressed through the accessibility bus (tools/atspi). Screenshots
-# of every step go to one folder; the README's pictures in docs/ are made from
+# of every step go to one folder under build/, with the pictures composed from
 # them. Prints one line per stage and exits non-zero when a stage did not happen.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=sd4
-case "${1:-}" in
-  "") ;;
-  --classic) mode=classic ;;
-  *) echo "usage: bash scripts/demo.sh [--classic]" >&2; exit 64 ;;
-esac
+update_docs=
+for argument in "$@"; do
+  case "$argument" in
+    --classic) mode=classic ;;
+    --update-docs) update_docs=1 ;;
+    *) echo "usage: bash scripts/demo.sh [--classic] [--update-docs]" >&2; exit 64 ;;
+  esac
+done
 
 if [ -z "${QUILLSTONE_ACCESSIBLE_SESSION:-}" ]; then
   bash scripts/install-dependencies.sh
@@ -265,13 +270,22 @@ print("; ".join(rows))' "${names[@]}")
 passed "$shown_rows; \"$pill\""
 
 stage "Pictures for the README"
+pictures=$build/demo-pictures
+mkdir -p "$pictures"
 if [ "$mode" = classic ]; then
-  /usr/bin/python3 tools/docs/pictures.py docs/quillstone-setup-classic.png 900 \
+  /usr/bin/python3 tools/docs/pictures.py "$pictures/quillstone-setup-classic.png" 900 \
     "$shots/3a-choose-folder.png" "$shots/4-installed.png" "$shots/5-next-steps.png"
+  made=(quillstone-setup-classic.png)
 else
-  /usr/bin/python3 tools/docs/pictures.py docs/quillstone-setup.png 900 \
+  /usr/bin/python3 tools/docs/pictures.py "$pictures/quillstone-setup.png" 900 \
     "$shots/1-welcome.png" "$shots/2-superduper.png" "$shots/3-status-folder.png" \
     "$shots/4-activate.png" "$shots/4-activated.png" "$shots/5-next-steps.png"
-  /usr/bin/python3 tools/docs/pictures.py docs/quillstone-status.png 360 "$shots/6-status-panel.png"
+  /usr/bin/python3 tools/docs/pictures.py "$pictures/quillstone-status.png" 360 "$shots/6-status-panel.png"
+  made=(quillstone-setup.png quillstone-status.png)
 fi
-passed "${#shown[@]} screenshots in $shots; docs/ pictures made from them"
+if [ -n "$update_docs" ]; then
+  for picture in "${made[@]}"; do cp "$pictures/$picture" docs/; done
+  passed "${#shown[@]} screenshots in $shots; docs/ pictures replaced: ${made[*]}"
+else
+  passed "${#shown[@]} screenshots in $shots; pictures in $pictures (docs/ untouched)"
+fi

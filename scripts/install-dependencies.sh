@@ -14,6 +14,7 @@ packages=(
   libxcb1-dev libxcb-damage0-dev
   at-spi2-core python3-pyatspi python3-xlib python3-pil pngquant
   trayer xdotool
+  desktop-file-utils appstream
 )
 
 missing=()
@@ -31,16 +32,17 @@ if ((${#missing[@]} > 0)); then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The collation tests run under en_US as well as C.UTF-8.
-if ! locale -a 2>/dev/null | grep -qi '^en_US\.utf8$'; then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  if [ -f /etc/locale.gen ]; then
-    "${sudo_cmd[@]}" sed -i 's/^# *en_US.UTF-8 UTF-8/en_US.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+# The collation tests run under en_US as well as C.UTF-8; the status panel's
+# times are checked under en_US (12-hour) and de_DE (24-hour).
+for wanted in en_US de_DE; do
+  if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf8\$" && [ -f /etc/locale.gen ]; then
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" sed -i "s/^# *$wanted.UTF-8 UTF-8/$wanted.UTF-8 UTF-8/" /etc/locale.gen
+    grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen || echo "$wanted.UTF-8 UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
     "${sudo_cmd[@]}" locale-gen >/dev/null
   fi
-fi
+done
 
 # The administrator commands run the same command lines as on macOS: they name
 # /usr/sbin/chown (Debian keeps chown in /bin only) and the group wheel (Fedora

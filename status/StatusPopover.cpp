@@ -56,7 +56,7 @@ StatusPopover::StatusPopover(Collaborators collaborators)
 
 StatusPopover::~StatusPopover() {
     if (appeared_) {
-        collaborators_.timer.stop();
+        collaborators_.statusRefreshTimer.stop();
     }
 }
 
@@ -150,7 +150,7 @@ void StatusPopover::appear() {
     }
     appeared_ = true;
     std::weak_ptr<bool> alive = alive_;
-    collaborators_.timer.start(refreshInterval, [this, alive] {
+    collaborators_.statusRefreshTimer.start(refreshInterval, [this, alive] {
         if (alive.lock()) {
             refresh();
         }

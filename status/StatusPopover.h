@@ -57,7 +57,7 @@ public:
         const Clock& clock;
         MainQueue& mainQueue;
         BackgroundQueue& backgroundQueue;
-        StatusRefreshTimer& timer;
+        StatusRefreshTimer& statusRefreshTimer;
         std::string updateManifestURL;               // empty: never check for updates
         std::optional<std::string> currentVersion;   // CFBundleShortVersionString
         std::optional<std::string> currentBuild;     // CFBundleVersion

@@ -1,46 +1,6 @@
-#include "platform/qt/Compositor.h"
-#include "platform/ThreadPoolBackgroundQueue.h"
-#include "platform/qt/QtMainQueue.h"
-#include "platform/qt/SymbolIcon.h"
-#include "status/StatusEnvironment.h"
-#include "status/StatusPopover.h"
-#include "status/widgets/MenuBarExtra.h"
-#include "status/widgets/QtStatusRefreshTimer.h"
-#include "status/widgets/StatusInstanceService.h"
-#include "status/widgets/StatusPanel.h"
-#include "status/widgets/StatusPanelController.h"
-
-#include <QApplication>
-
-using namespace quillstone;
+#include "status/QuillstoneStatusApp.h"
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillstone Status"));
-    QApplication::setDesktopFileName(QString::fromUtf8(StatusInstanceService::serviceName));
-    // The panel hides and shows; only Stop App, or closing it where there is no tray, ends the program.
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    MenuBarExtra* extra = nullptr;
-    StatusInstanceService instance([&extra] {
-        if (extra != nullptr) {
-            extra->showPanel();
-        }
-    });
-    if (instance.registerOnSessionBus() == StatusInstanceService::Registration::taken &&
-        StatusInstanceService::showRunningInstance()) {
-        return 0;
-    }
-    SymbolIcon::installFallbackTheme();
-
-    auto environment = StatusEnvironment::forRunningBundle();
-    QtMainQueue mainQueue;
-    ThreadPoolBackgroundQueue backgroundQueue(2);
-    QtStatusRefreshTimer timer;
-    StatusPopover popover(environment->collaborators(mainQueue, backgroundQueue, timer));
-    StatusPanel panel;
-    new StatusPanelController(popover, panel, [] { QCoreApplication::quit(); });
-    extra = new MenuBarExtra(panel, Compositor::isRunning());
-    extra->start();
-    return application.exec();
+    quillstone::QuillstoneStatusApp app(argc, argv);
+    return app.run();
 }

@@ -18,7 +18,7 @@ void EntryBadge::setSucceeded(bool succeeded) {
 }
 
 void EntryBadge::paintEvent(QPaintEvent*) {
-    const QColor accent = succeeded_ ? StatusPalette::accentGreen() : StatusPalette::accentRose();
+    const QColor accent = succeeded_ ? StatusPalette::statusAccentGreen() : StatusPalette::statusAccentRose();
     if (symbol_.isNull() || symbol_.devicePixelRatio() != devicePixelRatioF()) {
         symbol_ = SymbolIcon::pixmap(succeeded_ ? QStringLiteral("checkmark") : QStringLiteral("exclamationmark"), 20,
                                      accent, devicePixelRatioF());

@@ -89,7 +89,7 @@ QImage GlassEffectView::render(QSize size, qreal ratio) const {
     painter.restore();
 
     QPen outer(QBrush(diagonal(panel, {white(0.40), withOpacity(systemBlue(), 0.68), withOpacity(systemPurple(), 0.54),
-                                       withOpacity(accentGreen(), 0.48)})),
+                                       withOpacity(statusAccentGreen(), 0.48)})),
                2);
     painter.strokePath(shape, outer);
     const QRectF inset = panel.adjusted(4, 4, -4, -4);

@@ -49,7 +49,7 @@ void MonitorPill::paintEvent(QPaintEvent*) {
     const qreal radius = capsule.height() / 2;
     painter.setBrush(StatusPalette::white(0.06));
     painter.drawRoundedRect(capsule, radius, radius);
-    painter.setBrush(active_ ? StatusPalette::accentGreen() : StatusPalette::accentRose());
+    painter.setBrush(active_ ? StatusPalette::statusAccentGreen() : StatusPalette::statusAccentRose());
     painter.drawEllipse(QRectF(9, (capsule.height() - dotSize) / 2, dotSize, dotSize));
 }
 

@@ -1,6 +1,7 @@
 #include "status/widgets/ProminentButton.h"
 
 #include "status/widgets/StatusFont.h"
+#include "status/widgets/StatusPalette.h"
 
 #include <QPainter>
 
@@ -28,7 +29,7 @@ QSize ProminentButton::minimumSizeHint() const { return sizeHint(); }
 void ProminentButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor fill = tint_;
+    QColor fill = StatusPalette::fillUnderWhiteText(tint_);
     if (!isEnabled()) {
         fill.setAlphaF(0.45f);
     } else if (isDown()) {

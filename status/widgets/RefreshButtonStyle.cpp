@@ -29,15 +29,15 @@ RefreshButtonAppearance mix(const RefreshButtonAppearance& from, const RefreshBu
 } // namespace
 
 RefreshButtonAppearance RefreshButtonStyle::idle() {
-    return {StatusPalette::accentGreen(), 0.075, 0.66, 0.12, 3, 1.0};
+    return {StatusPalette::statusAccentGreen(), 0.075, 0.66, 0.12, 3, 1.0};
 }
 
 RefreshButtonAppearance RefreshButtonStyle::hovered() {
-    return {StatusPalette::accentGreen(), 0.18, 0.95, 0.34, 6, 1.06};
+    return {StatusPalette::statusAccentGreen(), 0.18, 0.95, 0.34, 6, 1.06};
 }
 
 RefreshButtonAppearance RefreshButtonStyle::pressed() {
-    return {StatusPalette::accentBlue(), 0.24, 0.95, 0.62, 8, 0.91};
+    return {StatusPalette::statusAccentBlue(), 0.24, 0.95, 0.62, 8, 0.91};
 }
 
 RefreshButtonAppearance RefreshButtonStyle::blend(qreal hoverAmount, qreal pressAmount) {

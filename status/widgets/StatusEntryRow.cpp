@@ -18,7 +18,7 @@ StatusEntryRow::StatusEntryRow(QWidget* parent)
     : QWidget(parent),
       badge_(new EntryBadge(this)),
       name_(StatusFont::label(QString(), StatusFont::system(15, QFont::DemiBold), Qt::white, this)),
-      outcome_(StatusFont::label(QString(), StatusFont::system(12, QFont::DemiBold), accentGreen(), this)),
+      outcome_(StatusFont::label(QString(), StatusFont::system(12, QFont::DemiBold), statusAccentGreen(), this)),
       age_(StatusFont::label(QString(), StatusFont::system(11), white(0.66), this)),
       freeSpace_(StatusFont::label(QString(), StatusFont::monospaced(10), white(0.48), this)) {
     setFixedHeight(height);
@@ -46,7 +46,7 @@ StatusEntryRow::StatusEntryRow(QWidget* parent)
     freeSpace_->hide();
 }
 
-QColor StatusEntryRow::accent() const { return succeeded_ ? accentGreen() : accentRose(); }
+QColor StatusEntryRow::accent() const { return succeeded_ ? statusAccentGreen() : statusAccentRose(); }
 
 void StatusEntryRow::setText(QLabel* label, const QString& text) {
     if (label->text() != text) {
@@ -65,7 +65,8 @@ void StatusEntryRow::setRow(const StatusRow& row) {
         update();
     }
     badge_->setSucceeded(row.succeeded);
-    StatusFont::setTextColour(outcome_, accent());
+    // The rose, as text on the dark card, falls just short of 4.5:1; a shade lighter reads.
+    StatusFont::setTextColour(outcome_, succeeded_ ? accent() : accent().lighter(108));
     setText(name_, name);
     setText(outcome_, QString::fromStdString(row.statusText));
     setText(age_, QString::fromStdString(row.ageText));

@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 namespace quillstone {
@@ -34,6 +35,13 @@ protected:
         painter.fillRect(rect(), white(0.10));
     }
 };
+
+// The locale's short time, down to the minute: a few short formats, the C
+// locale's among them, carry seconds, which would change the line on every refresh.
+QString shortTime(const QTime& time, const QLocale& locale) {
+    static const QRegularExpression seconds(QStringLiteral("[^Hhm'\\s]?s+"));
+    return locale.toString(time, locale.timeFormat(QLocale::ShortFormat).remove(seconds));
+}
 
 void setTextIfChanged(QLabel* label, const QString& text) {
     if (label->text() != text) {
@@ -89,7 +97,7 @@ QWidget* StatusPanel::buildBody(QWidget* parent) {
     actionMessage_->setWordWrap(true);
     stop_ = new PlainTextButton(QString::fromUtf8(stopTitle), StatusFont::system(11, QFont::Medium), white(0.62), body);
     stop_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    update_ = new PlainTextButton(QString(), StatusFont::system(12, QFont::DemiBold), updateMagenta(), body);
+    update_ = new PlainTextButton(QString(), StatusFont::system(12, QFont::DemiBold), updateAccentMagenta(), body);
     update_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     auto* layout = new QVBoxLayout(body);
@@ -125,9 +133,7 @@ void StatusPanel::relayout() {
 }
 
 void StatusPanel::setLastRefreshed(const QDateTime& moment) {
-    // Always hours and minutes: the C locale's short format would add seconds.
-    setTextIfChanged(lastRefreshed_,
-                     QString::fromUtf8(lastRefreshedPrefix) + moment.toLocalTime().toString(QStringLiteral("HH:mm")));
+    setTextIfChanged(lastRefreshed_, QString::fromUtf8(lastRefreshedPrefix) + shortTime(moment.toLocalTime().time(), locale()));
 }
 
 void StatusPanel::setRows(const std::vector<StatusRow>& items) {

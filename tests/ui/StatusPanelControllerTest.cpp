@@ -59,6 +59,7 @@ protected:
         popover = std::make_unique<StatusPopover>(StatusPopover::Collaborators{
             files, commands, "/Helpers/launchctl", 501, http, workspace, clock, mainQueue, background, timer,
             std::move(manifestURL), std::string("2.3"), std::string("40")});
+        panel.setLocale(QLocale::c());
         new StatusPanelController(*popover, panel, [this] { stopped = true; });
         panel.show();
         settle();
@@ -121,7 +122,7 @@ TEST_F(StatusPanelControllerTest, RowsShowTheDocumentAndOnlyExactSuccessSucceeds
     EXPECT_TRUE(rows[0]->freeSpaceLabel()->isVisible());
     EXPECT_EQ(rows[0]->freeSpaceLabel()->font().family(), StatusFont::monospaced(10).family());
     EXPECT_FALSE(rows[1]->succeeded());
-    EXPECT_EQ(rows[1]->accent(), StatusPalette::accentRose());
+    EXPECT_EQ(rows[1]->accent(), StatusPalette::statusAccentRose());
     EXPECT_EQ(rows[1]->outcomeLabel()->text(), QStringLiteral("Attention needed"));
     EXPECT_EQ(rows[1]->ageLabel()->text(), QStringLiteral("now"));
     EXPECT_FALSE(rows[1]->freeSpaceLabel()->isVisible()) << "an empty free space has no line";

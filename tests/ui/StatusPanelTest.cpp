@@ -30,6 +30,7 @@ class StatusPanelTest : public ::testing::Test {
 protected:
     StatusPanelTest() {
         panel.setMonitorStatus(QStringLiteral("Monitor active"), true);
+        panel.setLocale(QLocale::c());
         panel.setLastRefreshed(QDateTime(QDate(2024, 5, 1), QTime(10, 42, 37)));
         panel.show();
     }
@@ -43,9 +44,22 @@ TEST_F(StatusPanelTest, EmptyDocumentShowsTheEmptyStateAndNoList) {
     EXPECT_TRUE(panel.emptyView()->isVisible());
     EXPECT_FALSE(panel.entryList()->isVisible());
     EXPECT_EQ(panel.emptyView()->messageLabel()->text(), QStringLiteral("No backup status yet"));
-    // Hours and minutes only, whatever the locale's short format would give.
-    EXPECT_EQ(panel.lastRefreshedLabel()->text(), QStringLiteral("Last refreshed: 10:42"));
     EXPECT_EQ(panel.width(), 350 + 2 * 7);
+}
+
+TEST_F(StatusPanelTest, LastRefreshedIsTheLocalesShortTimeWithoutSeconds) {
+    struct Case {
+        const char* locale;
+        const char* shown;
+    };
+    for (const Case& test : {Case{"en_US", "Last refreshed: 2:42 PM"}, Case{"de_DE", "Last refreshed: 14:42"},
+                             Case{"C", "Last refreshed: 14:42"}}) {
+        panel.setLocale(QLocale(QString::fromUtf8(test.locale)));
+        panel.setLastRefreshed(QDateTime(QDate(2024, 5, 1), QTime(14, 42, 37)));
+        QApplication::processEvents();
+        saveScreenshot(panel, QStringLiteral("status-last-refreshed-%1").arg(QString::fromUtf8(test.locale)));
+        EXPECT_EQ(panel.lastRefreshedLabel()->text(), QString::fromUtf8(test.shown)) << test.locale;
+    }
 }
 
 TEST_F(StatusPanelTest, ListIsEightyEightPerEntryUpToFourAndScrollsBeyond) {
@@ -118,7 +132,7 @@ TEST_F(StatusPanelTest, RefreshButtonFollowsItsStyleTableThroughTheAnimations) {
     QSignalSpy refreshes(&panel, &StatusPanel::refreshRequested);
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(25, 25));
     ASSERT_TRUE(settled(RefreshButtonStyle::pressed()));
-    EXPECT_EQ(button->currentAppearance().accent, StatusPalette::accentBlue());
+    EXPECT_EQ(button->currentAppearance().accent, StatusPalette::statusAccentBlue());
     saveScreenshot(*button, QStringLiteral("status-refresh-pressed"), true);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(25, 25));
     EXPECT_EQ(refreshes.count(), 1);

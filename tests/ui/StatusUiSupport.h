@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/qt/SymbolIcon.h"
+#include "ui/ReadableText.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -37,6 +38,7 @@ inline void saveScreenshot(QWidget& widget, const QString& name, bool onWindow =
                                                                    widget.size()))
                                      : widget.grab();
     picture.save(QStringLiteral(QUILLSTONE_SCREENSHOT_DIR "/%1.png").arg(name));
+    expectReadable(*widget.window(), name);
 }
 
 struct AccessibleNode {

@@ -19,6 +19,7 @@
 #include "support/ManualBackgroundQueue.h"
 #include "support/ManualMainQueue.h"
 #include "support/TemporaryFolder.h"
+#include "ui/ReadableText.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -213,6 +214,7 @@ public:
     void screenshot(const QString& name) const {
         QApplication::processEvents();
         EXPECT_TRUE(window->grab().save(screenshotPath(name)));
+        expectReadable(*window, name);
     }
 
     // The window with an alert over it, as the user sees both.
@@ -225,6 +227,7 @@ public:
         painter.drawPixmap((picture.width() - box.width()) / 2, 120, box);
         painter.end();
         EXPECT_TRUE(picture.save(screenshotPath(name)));
+        expectReadable(*alert, name);
     }
 
     // The open alert, once it has been shown.

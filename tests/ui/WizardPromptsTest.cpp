@@ -150,4 +150,5 @@ TEST(WizardPromptsTest, FolderPanelChoosesDirectoriesOnly) {
     dialog->show();
     QApplication::processEvents();
     EXPECT_TRUE(dialog->grab().save(WizardHarness::screenshotPath("wizard-folder-panel")));
+    expectReadable(*dialog, QStringLiteral("wizard-folder-panel"));
 }

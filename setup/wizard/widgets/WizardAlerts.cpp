@@ -72,11 +72,15 @@ void WizardAlerts::sync(QPointer<QMessageBox>& box, bool wanted, const std::func
     box->setWindowModality(Qt::WindowModal);
     box->setPalette(WizardStyle::darkPalette());
     // The title leads in bold, as alerts have it; the message gets room to read.
-    box->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { font-weight: bold; }"
+    // The colours are spelled out: with a style sheet set, Qt draws the labels in
+    // its default black rather than the palette's white.
+    box->setStyleSheet(QStringLiteral("QMessageBox { background: #1e1f28; }"
+                                      "QMessageBox QLabel { color: white; }"
+                                      "QLabel#qt_msgbox_label { font-weight: bold; }"
                                       "QLabel#qt_msgbox_informativelabel { min-width: 340px; }"
                                       "QPushButton { color: white; background: #3a3b48; border: 1px solid #55566a;"
                                       " border-radius: 6px; padding: 5px 16px; min-width: 64px; }"
-                                      "QPushButton:default { background: #ff47c7; border-color: #ff47c7; }"
+                                      "QPushButton:default { color: #14101a; background: #ff47c7; border-color: #ff47c7; }"
                                       "QPushButton:focus { border-color: white; }"));
     QPushButton* cancel = box->addButton(ContentView::cancelTitle, QMessageBox::RejectRole);
     QPushButton* confirm = box->addButton(shown.confirm, shown.confirmRole);

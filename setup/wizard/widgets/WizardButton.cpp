@@ -73,8 +73,11 @@ void WizardButton::paintEvent(QPaintEvent*) {
     if (kind_ == Kind::bordered) {
         fill.setAlphaF(isDown() ? 0.34f : 0.2f);
         foreground = tint_.lighter(115);
-    } else if (isDown()) {
-        fill = fill.darker(120);
+    } else {
+        if (isDown()) {
+            fill = fill.darker(120);
+        }
+        foreground = WizardStyle::textOn(fill);
     }
     painter.setPen(kind_ == Kind::bordered ? QPen(WizardStyle::white(0.1), 1) : Qt::NoPen);
     painter.setBrush(fill);

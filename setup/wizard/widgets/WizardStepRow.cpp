@@ -65,7 +65,7 @@ void WizardStepRow::setProgress(Progress progress) {
                                                     : WizardStyle::white(0.08));
     number_->setVisible(progress != Progress::finished);
     check_->setVisible(progress == Progress::finished);
-    WizardStyle::setTextColour(number_, current ? QColor(Qt::white) : WizardStyle::secondary());
+    WizardStyle::setTextColour(number_, current ? WizardStyle::textOn(WizardStyle::accent()) : WizardStyle::secondary());
     title_->setFont(WizardStyle::font(14, current ? QFont::Bold : QFont::Medium));
     WizardStyle::setTextColour(title_, current ? QColor(Qt::white) : WizardStyle::secondary());
 }

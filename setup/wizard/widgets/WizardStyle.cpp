@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPalette>
 
+#include <cmath>
+
 
 namespace quillstone::WizardStyle {
 
@@ -22,6 +24,21 @@ QColor white(qreal opacity) {
     QColor colour(Qt::white);
     colour.setAlphaF(static_cast<float>(opacity));
     return colour;
+}
+
+namespace {
+double luminance(const QColor& colour) {
+    auto channel = [](float value) {
+        return value <= 0.04045f ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * channel(rgb.redF()) + 0.7152 * channel(rgb.greenF()) + 0.0722 * channel(rgb.blueF());
+}
+} // namespace
+
+QColor textOn(const QColor& fill) {
+    const double whiteContrast = 1.05 / (luminance(fill) + 0.05);
+    return whiteContrast >= 4.5 ? QColor(Qt::white) : QColor(20, 16, 26);
 }
 
 QFont font(int points, QFont::Weight weight) {

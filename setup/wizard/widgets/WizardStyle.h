@@ -21,6 +21,9 @@ QColor orange();
 QColor cyan();
 QColor secondary(); // secondary text on the dark background
 QColor white(qreal opacity = 1.0);
+// Text on a filled control: white where it reads at 4.5:1 on the fill (the
+// pink and mint fills are too light for it), a near-black ink otherwise.
+QColor textOn(const QColor& fill);
 
 // n points = n device-independent pixels of the desktop's UI font.
 QFont font(int points, QFont::Weight weight = QFont::Normal);
