@@ -1,6 +1,7 @@
 #include "support/ProgramRun.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TemporaryFolder.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -29,18 +30,6 @@ bool processAlive(pid_t pid) {
     }
     auto close = line.rfind(')');
     return close != std::string::npos && line.size() > close + 2 && line[close + 2] != 'Z';
-}
-
-template <typename Predicate>
-bool eventually(Predicate predicate, std::chrono::milliseconds limit = 5s) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!predicate()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
 }
 
 class LaunchctlSupervisorTest : public ::testing::Test {
@@ -88,7 +77,7 @@ protected:
     }
 
     bool startedTimes(size_t count) {
-        return eventually([&] { return agentPids().size() >= count; });
+        return waitFor([&] { return agentPids().size() >= count; });
     }
 
     TemporaryFolder home;
@@ -124,9 +113,13 @@ TEST_F(LaunchctlSupervisorTest, BootstrapStartsTheAgentPrintFollowsItAndBootoutS
     EXPECT_EQ(agentPids().size(), 1u) << "the agent came back after bootout";
 }
 
-TEST_F(LaunchctlSupervisorTest, AKilledAgentComesBackAfterTheThrottle) {
+TEST_F(LaunchctlSupervisorTest, AKilledAgentComesBackAfterTheThrottleEvenWhenTheCallerIgnoresSignals) {
     auto started = std::chrono::steady_clock::now();
-    ASSERT_EQ(launch({"bootstrap", domain(), writeAgent(true, true).string()}).status, 0);
+    // As when the caller runs under nohup, or ignores SIGCHLD.
+    auto bootstrap = ProgramRun::of("/usr/bin/env", {"--ignore-signal=HUP", "--ignore-signal=CHLD",
+                                                     launchctl.string(), "bootstrap", domain(),
+                                                     writeAgent(true, true).string()});
+    ASSERT_EQ(bootstrap.status, 0) << bootstrap.errors;
     ASSERT_TRUE(startedTimes(1));
     ::kill(agentPids().front(), SIGKILL);
     ASSERT_TRUE(startedTimes(2));
@@ -135,6 +128,8 @@ TEST_F(LaunchctlSupervisorTest, AKilledAgentComesBackAfterTheThrottle) {
     EXPECT_LT(restarted, throttle + 2s);
     EXPECT_TRUE(processAlive(agentPids().back()));
     EXPECT_NE(launch({"print", service()}).output.find("\truns = 2\n"), std::string::npos);
+    EXPECT_EQ(launch({"kickstart", "-k", service()}).status, 0);
+    EXPECT_TRUE(startedTimes(3));
 }
 
 TEST_F(LaunchctlSupervisorTest, KickstartKillRestartsTheAgentWithANewPid) {
@@ -151,19 +146,6 @@ TEST_F(LaunchctlSupervisorTest, KickstartKillRestartsTheAgentWithANewPid) {
     pid_t second = agentPids().back();
     EXPECT_NE(second, first);
     EXPECT_NE(print.output.find("\tpid = " + std::to_string(second) + "\n"), std::string::npos) << print.output;
-}
-
-TEST_F(LaunchctlSupervisorTest, ACallerIgnoringSignalsDoesNotDeafenTheSupervisor) {
-    // As when the caller runs under nohup, or ignores SIGCHLD.
-    auto bootstrap = ProgramRun::of("/usr/bin/env", {"--ignore-signal=HUP", "--ignore-signal=CHLD",
-                                                     launchctl.string(), "bootstrap", domain(),
-                                                     writeAgent(true, true).string()});
-    ASSERT_EQ(bootstrap.status, 0) << bootstrap.errors;
-    ASSERT_TRUE(startedTimes(1));
-    EXPECT_EQ(launch({"kickstart", "-k", service()}).status, 0);
-    ASSERT_TRUE(startedTimes(2));
-    ::kill(agentPids().back(), SIGKILL);
-    EXPECT_TRUE(startedTimes(3));
 }
 
 TEST_F(LaunchctlSupervisorTest, WithoutRunAtLoadOrKeepAliveTheAgentRunsOnlyWhenAsked) {
@@ -207,11 +189,11 @@ TEST_F(LaunchctlSupervisorTest, ADeadSupervisorUnloadsAndItsOrphanIsCleanedUpOnT
     pid_t supervisor = 0;
     ASSERT_TRUE(record >> supervisor);
     ::kill(supervisor, SIGKILL);
-    ASSERT_TRUE(eventually([&] { return !processAlive(supervisor); }));
+    ASSERT_TRUE(waitFor([&] { return !processAlive(supervisor); }));
 
     EXPECT_EQ(launch({"print", service()}).status, 113);
     ASSERT_EQ(launch({"bootstrap", domain(), plist.string()}).status, 0);
-    EXPECT_TRUE(eventually([&] { return !processAlive(orphan); }));
+    EXPECT_TRUE(waitFor([&] { return !processAlive(orphan); }));
     ASSERT_TRUE(startedTimes(2));
     EXPECT_TRUE(processAlive(agentPids().back()));
 }

@@ -1,5 +1,6 @@
 #include "platform/ChildProcess.h"
 #include "platform/ProcRunningApplications.h"
+#include "support/FakeBundles.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,7 @@
 
 using namespace quillstone;
 using namespace std::chrono_literals;
-using quillstone::testing::TemporaryFolder;
-using quillstone::testing::writeText;
+using namespace quillstone::testing;
 
 namespace {
 
@@ -18,10 +18,7 @@ namespace {
 std::filesystem::path makeBundle(const std::filesystem::path& folder, const std::string& identifier) {
     auto bundle = folder / "Probe.app";
     std::filesystem::create_directories(bundle / "Contents/MacOS");
-    writeText(bundle / "Contents/Info.plist",
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-              "<key>CFBundleIdentifier</key><string>" +
-                  identifier + "</string><key>CFBundleExecutable</key><string>probe</string></dict></plist>");
+    writeText(bundle / "Contents/Info.plist", bundleInfoPlist(identifier, "probe", "1", "1"));
     std::filesystem::copy_file("/bin/sleep", bundle / "Contents/MacOS/probe");
     return bundle;
 }

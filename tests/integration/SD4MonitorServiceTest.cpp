@@ -1,7 +1,6 @@
 #include "platform/ChildProcessCommandRunner.h"
 #include "platform/DetachedProcess.h"
 #include "platform/FileError.h"
-#include "platform/Plist.h"
 #include "platform/XdgAutostartLoginItemService.h"
 #include "setup/model/QuillstoneConfigurationStore.h"
 #include "setup/service/SD4AgentPropertyList.h"
@@ -9,6 +8,7 @@
 #include "setup/service/SD4MonitorServiceError.h"
 #include "support/FakeBundles.h"
 #include "support/MarkedRunningApplications.h"
+#include "support/ServiceFakes.h"
 #include "support/TemporaryFolder.h"
 
 #include <gmock/gmock.h>
@@ -103,16 +103,6 @@ protected:
     bool statusAppRunning() { return !running.withBundleIdentifier(statusID).empty(); }
     std::optional<QuillstoneInstalledComponents> storedRecord() { return QuillstoneInstalledComponentsStore(files).load(); }
 
-    static Code failureOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const SD4MonitorServiceError& error) {
-            EXPECT_STREQ(error.what(), SD4MonitorServiceError::description(error.code()));
-            return error.code();
-        }
-        ADD_FAILURE() << "no SD4MonitorServiceError";
-        return Code::missingExecutable;
-    }
     std::vector<std::string> installLines() const {
         return {"bootout gui/501/com.quillstone.statushost", "bootout gui/501/com.quillstone.monitor",
                 "enable gui/501/com.quillstone.monitor", "bootstrap gui/501 " + agentPlist.string()};
@@ -136,36 +126,14 @@ TEST_F(MonitorServiceIntegrationTest, InstallingTwiceReloadsTheAgentEachTime) {
     EXPECT_EQ(storedRecord(), QuillstoneInstalledComponents::current(QuillstoneIntegration::sd4, Bundle(bundle)));
 }
 
-TEST_F(MonitorServiceIntegrationTest, AgentPropertyListRunsThisExecutableInMonitorMode) {
+TEST_F(MonitorServiceIntegrationTest, AgentRunsThisExecutableInMonitorModeAndAutostartStartsTheStatusApp) {
     app->service.installMonitorAgent();
-    auto plist = Plist::parse(readText(agentPlist));
-    ASSERT_TRUE(plist);
-    auto keys = plist->keys();
-    std::sort(keys.begin(), keys.end());
-    EXPECT_THAT(keys, ElementsAre("EnvironmentVariables", "KeepAlive", "Label", "LimitLoadToSessionType",
-                                  "ProcessType", "ProgramArguments", "RunAtLoad"));
-    EXPECT_EQ(plist->string("Label"), "com.quillstone.monitor");
-    EXPECT_THAT(*plist->stringArray("ProgramArguments"),
-                ElementsAre((bundle / "Contents/MacOS/quillstone-setup").string(), "--quillstone-sd4-monitor"));
-    EXPECT_EQ(plist->boolean("RunAtLoad"), true);
-    EXPECT_EQ(plist->boolean("KeepAlive"), true);
-    EXPECT_EQ(plist->string("ProcessType"), "Background");
-    EXPECT_EQ(plist->string("LimitLoadToSessionType"), "Aqua");
-    std::map<std::string, std::string> environment{
-        {"HOME", home.string()}, {"USER", "anna"}, {"LOGNAME", "anna"}, {"PATH", "/usr/bin:/bin:/usr/sbin:/sbin"}};
-    EXPECT_EQ(plist->stringDictionary("EnvironmentVariables"), environment);
-}
-
-TEST_F(MonitorServiceIntegrationTest, AutostartEntryStartsTheEmbeddedStatusApp) {
-    app->service.installMonitorAgent();
-    EXPECT_EQ(readText(autostartEntry), "[Desktop Entry]\n"
-                                        "Type=Application\n"
-                                        "Name=Quillstone Status\n"
-                                        "Exec=\"" +
-                                            (statusBundleOf(bundle) / "Contents/MacOS/quillstone-status").string() +
-                                            "\"\n"
-                                            "NoDisplay=true\n"
-                                            "X-GNOME-Autostart-enabled=true\n");
+    EXPECT_EQ(readText(agentPlist), (SD4AgentPropertyList{"com.quillstone.monitor",
+                                                          bundle / "Contents/MacOS/quillstone-setup",
+                                                          "--quillstone-sd4-monitor", "Background", home, "anna"}
+                                         .xml()));
+    EXPECT_THAT(readText(autostartEntry),
+                ::testing::HasSubstr("Exec=\"" + (statusBundleOf(bundle) / "Contents/MacOS/quillstone-status").string()));
 }
 
 TEST_F(MonitorServiceIntegrationTest, FailedBootstrapLeavesNoAgentAndNoStatusHost) {
@@ -199,7 +167,7 @@ TEST_F(MonitorServiceIntegrationTest, MissingExecutableInstallsNothing) {
     EXPECT_FALSE(fs::exists(agentPlist.parent_path()));
 }
 
-TEST_F(MonitorServiceIntegrationTest, UninstallingWithNothingInstalledSucceedsAndDropsTheRecord) {
+TEST_F(MonitorServiceIntegrationTest, UninstallingRemovesAgentsAndStopsTheStatusAppAndNeedsNothingInstalled) {
     QuillstoneInstalledComponentsStore(files).save(
         QuillstoneInstalledComponents::current(QuillstoneIntegration::sd4, Bundle(bundle)));
     failLaunchctl("bootout");
@@ -207,9 +175,8 @@ TEST_F(MonitorServiceIntegrationTest, UninstallingWithNothingInstalledSucceedsAn
     EXPECT_THAT(lines(launchctlLog),
                 ElementsAre("bootout gui/501/com.quillstone.monitor", "bootout gui/501/com.quillstone.statushost"));
     EXPECT_FALSE(storedRecord());
-}
 
-TEST_F(MonitorServiceIntegrationTest, UninstallingRemovesAgentsAndStopsTheStatusApp) {
+    failLaunchctl("");
     app->service.installMonitorAgent();
     writeText(legacyPlist, "<plist/>");
     app->service.uninstallMonitorAgent();

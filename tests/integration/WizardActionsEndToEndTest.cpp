@@ -63,7 +63,9 @@ protected:
         runTool(launchctl, {"bootout", "gui/" + std::to_string(::getuid()) + "/com.quillstone.monitor"});
         for (const char* identifier : {statusID, setupID}) {
             for (const auto& application : running.withBundleIdentifier(identifier)) {
-                running.forceTerminate(application);
+                if (application.bundlePath.string().starts_with(bundle.string())) { // never another test's copy
+                    running.forceTerminate(application);
+                }
             }
         }
     }

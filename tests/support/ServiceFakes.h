@@ -6,6 +6,7 @@
 #include "platform/LoginItemService.h"
 #include "platform/RunningApplications.h"
 #include "platform/Sleeper.h"
+#include "setup/service/SD4MonitorServiceError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -148,6 +149,18 @@ public:
 private:
     Journal& journal_;
 };
+
+// The code a service action failed with; its message must be the code's own.
+inline SD4MonitorServiceError::Code failureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const SD4MonitorServiceError& error) {
+        EXPECT_STREQ(error.what(), SD4MonitorServiceError::description(error.code()));
+        return error.code();
+    }
+    ADD_FAILURE() << "no SD4MonitorServiceError";
+    return SD4MonitorServiceError::Code::missingExecutable;
+}
 
 // The collaborators every service test fakes, writing into one journal, in a
 // temporary root with the home below it.

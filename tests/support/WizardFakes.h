@@ -56,7 +56,16 @@ public:
     void unregisterStatusHost() override { act("unregisterStatusHost"); }
     void upgradeMonitorService() override { act("upgradeMonitorService"); }
 
-    static std::string failure(const std::string& action) { return action + " went wrong."; }
+    // Worded as the real service words them, so screenshots read true.
+    static std::string failure(const std::string& action) {
+        if (action == "installMonitorAgent") {
+            return "The Quillstone Monitor could not be started.";
+        }
+        if (action == "removeSD4Monitor") {
+            return "The Quillstone Monitor could not be stopped.";
+        }
+        return action + " went wrong.";
+    }
 
 private:
     void act(const std::string& action) {
@@ -92,18 +101,19 @@ public:
 };
 
 // One wizard over fakes, in a temporary home with a throwaway Quillstone.app.
-class WizardStateTest : public ::testing::Test {
-protected:
+class WizardFixture {
+public:
     static constexpr const char* scriptTemplate = "#!/bin/sh\nQUILLSTONE_DIR=__QUILLSTONE_DIR__\n";
 
-    WizardStateTest() {
+    WizardFixture() {
         writeBundle("2.3", "40");
         writeText(bundle / "Contents/Resources/BackupMonitor.sh", scriptTemplate);
     }
 
     // Info.plist with the given versions (nullopt: key absent) and the two web addresses.
     void writeBundle(std::optional<std::string> version, std::optional<std::string> build,
-                     std::string manifestURL = "https://updates.example/version.json") {
+                     std::string manifestURL = "https://updates.example/version.json",
+                     std::string website = "https://quillstone.example") {
         auto plist = Plist::dictionary();
         plist.setString("CFBundleIdentifier", "com.quillstone.Quillstone-Setup");
         if (version) {
@@ -112,7 +122,7 @@ protected:
         if (build) {
             plist.setString("CFBundleVersion", *build);
         }
-        plist.setString("QuillstoneWebsiteURL", "https://quillstone.example");
+        plist.setString("QuillstoneWebsiteURL", website);
         plist.setString("QuillstoneUpdateManifestURL", manifestURL);
         writeText(bundle / "Contents/Info.plist", plist.toXml());
     }
@@ -123,7 +133,7 @@ protected:
 
     ContentView& start() {
         view = std::make_unique<ContentView>(ContentView::Collaborators{
-            configurationStore, monitor, shortcut, files, *administratorScript, workspace, components, http, mainQueue,
+            configurationStore, monitor, shortcut, files, *administratorScript, workspace, components, *httpClient, mainQueue,
             backgroundQueue, clock, Bundle(bundle), applications,
             [this] { return candidate; },
             [this](const std::filesystem::path& url) {
@@ -162,6 +172,7 @@ protected:
     AdministratorScript* administratorScript = &administrator;
     ScriptedWorkspace workspace;
     QtHttpClient http; // refuses everything but https and loopback http
+    HttpClient* httpClient = &http;
     ManualMainQueue mainQueue;
     ManualBackgroundQueue backgroundQueue;
     ManualClock clock{TimePoint{} + std::chrono::seconds(1700000000)};
@@ -174,5 +185,7 @@ protected:
     int changes = 0;
     std::unique_ptr<ContentView> view;
 };
+
+class WizardStateTest : public ::testing::Test, public WizardFixture {};
 
 } // namespace quillstone::testing

@@ -38,7 +38,7 @@ TEST(WizardFlowTest, SuperDuper4FromWelcomeToFinish) {
     wizard.screenshot("wizard-1-superduper-sd4");
 
     wizard.click("Continue");
-    EXPECT_TRUE(wizard.shows(QString::fromStdString((wizard.home.path() / "Quillstone/backup_status.json").string())));
+    EXPECT_TRUE(wizard.shows(QString::fromStdString((wizard.home / "Quillstone/backup_status.json").string())));
     wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-2-status-folder");
 
@@ -50,14 +50,14 @@ TEST(WizardFlowTest, SuperDuper4FromWelcomeToFinish) {
     wizard.screenshot("wizard-3-sd4-shortcut-missing");
 
     wizard.click("Install required Shortcut");
-    EXPECT_EQ(wizard.shortcuts.opened, 1);
-    wizard.shortcuts.installed = true;
+    EXPECT_EQ(wizard.shortcut.opens, 1);
+    wizard.shortcut.answers = {true};
     becomeActive();
     EXPECT_TRUE(wizard.shows("The Apple Shortcut is installed. You can now activate Quillstone."));
     EXPECT_FALSE(wizard.shows("One-time Apple Shortcut"));
     wizard.screenshot("wizard-3-sd4-before");
 
-    wizard.monitor.failure = "The Quillstone Monitor could not be started.";
+    wizard.monitor.failing = {"installMonitorAgent"};
     wizard.click("Activate Quillstone");
     EXPECT_TRUE(wizard.shows("Activation failed: The Quillstone Monitor could not be started."));
     EXPECT_FALSE(wizard.button("Continue")->isEnabled());
@@ -65,10 +65,10 @@ TEST(WizardFlowTest, SuperDuper4FromWelcomeToFinish) {
 
     // The window takes no clicks while the activation runs.
     bool enabledDuringActivation = true;
-    wizard.monitor.failure.clear();
-    wizard.monitor.duringAction = [&] { enabledDuringActivation = wizard.button("Back")->isEnabled(); };
+    wizard.monitor.failing.clear();
+    wizard.monitor.during = [&](const std::string&) { enabledDuringActivation = wizard.button("Back")->isEnabled(); };
     wizard.click("Activate Quillstone");
-    wizard.monitor.duringAction = nullptr;
+    wizard.monitor.during = nullptr;
     EXPECT_FALSE(enabledDuringActivation);
     EXPECT_TRUE(wizard.shows("The Quillstone Monitor is active for this Mac user."));
     ASSERT_NE(wizard.button("Quillstone activated"), nullptr);
@@ -99,7 +99,7 @@ TEST(WizardFlowTest, ClassicFromChoiceToRemoval) {
     wizard.screenshot("wizard-1-superduper-classic");
 
     wizard.click("Continue");
-    const auto dropbox = wizard.home.path() / "Dropbox";
+    const auto dropbox = wizard.home / "Dropbox";
     std::filesystem::create_directories(dropbox);
     wizard.chosenFolder = dropbox;
     wizard.click(StatusFolderScreen::chooseTitle);
@@ -113,7 +113,7 @@ TEST(WizardFlowTest, ClassicFromChoiceToRemoval) {
     wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-3-classic-before");
 
-    wizard.administrator.failure = "User cancelled.";
+    wizard.administrator.onRun = [](const std::string&) { throw std::runtime_error("User cancelled."); };
     wizard.click("Install Quillstone");
     EXPECT_TRUE(wizard.shows("Installation failed: Administrator authorization was cancelled or failed."));
     EXPECT_FALSE(wizard.button("Continue")->isEnabled());
@@ -124,7 +124,7 @@ TEST(WizardFlowTest, ClassicFromChoiceToRemoval) {
     wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-3-classic-failure");
 
-    wizard.administrator.failure.clear();
+    wizard.administrator.onRun = nullptr;
     wizard.click("Install Quillstone");
     QMessageBox* alert = WizardHarness::openAlert();
     ASSERT_NE(alert, nullptr) << "existing data asks first";
@@ -138,7 +138,7 @@ TEST(WizardFlowTest, ClassicFromChoiceToRemoval) {
     EXPECT_FALSE(wizard.view->installationSucceeded()) << "Escape cancels";
 
     bool enabledDuringInstallation = true;
-    wizard.administrator.duringRun = [&] { enabledDuringInstallation = wizard.button("Back")->isEnabled(); };
+    wizard.administrator.onRun = [&](const std::string&) { enabledDuringInstallation = wizard.button("Back")->isEnabled(); };
     wizard.click("Install Quillstone");
     alert = WizardHarness::openAlert();
     ASSERT_NE(alert, nullptr);

@@ -1,24 +1,11 @@
 #pragma once
 
-#include "platform/AdministratorScript.h"
-#include "platform/Clock.h"
-#include "platform/FileManager.h"
 #include "platform/HttpClient.h"
-#include "platform/UserDomain.h"
-#include "platform/Workspace.h"
 #include "platform/qt/SymbolIcon.h"
-#include "setup/model/QuillstoneConfigurationStore.h"
-#include "setup/service/QuillstoneInstalledComponentsStore.h"
-#include "setup/wizard/ContentView.h"
-#include "setup/wizard/QuillstoneMonitorControl.h"
-#include "setup/wizard/QuillstoneShortcutBridge.h"
-#include "setup/wizard/QuillstoneShortcutBridgeError.h"
 #include "setup/wizard/widgets/WizardButton.h"
 #include "setup/wizard/widgets/WizardWindow.h"
 #include "support/FakeBundles.h"
-#include "support/ManualBackgroundQueue.h"
-#include "support/ManualMainQueue.h"
-#include "support/TemporaryFolder.h"
+#include "support/WizardFakes.h"
 #include "ui/ReadableText.h"
 
 #include <QAbstractButton>
@@ -32,69 +19,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 namespace quillstone::testing {
-
-struct FakeMonitorControl : QuillstoneMonitorControl {
-    bool plistExists = false;
-    bool loaded = false;
-    std::string failure; // thrown by every action while set
-    int installs = 0;
-    std::function<void()> duringAction;
-
-    bool agentPropertyListExists() override { return plistExists; }
-    bool isMonitorLoaded() override { return loaded; }
-    void act() {
-        if (duringAction) {
-            duringAction();
-        }
-        if (!failure.empty()) {
-            throw std::runtime_error(failure);
-        }
-    }
-    void installMonitorAgent() override {
-        act();
-        ++installs;
-        plistExists = loaded = true;
-    }
-    void installClassicStatusHost() override { act(); }
-    void uninstallMonitorAgent() override {}
-    void removeSD4Monitor() override { act(); }
-    void removeLegacyStatusHostAgent() override {}
-    void unregisterStatusHost() override { act(); }
-    void upgradeMonitorService() override { act(); }
-};
-
-struct FakeShortcutBridge : QuillstoneShortcutBridge {
-    bool installed = false;
-    int opened = 0;
-    bool isShortcutInstalled() override { return installed; }
-    void openShortcutInstaller() override { ++opened; }
-};
-
-struct FakeAdministratorScript : AdministratorScript {
-    std::string failure;
-    std::function<void()> duringRun;
-    void run(const std::string&) override {
-        if (duringRun) {
-            duringRun();
-        }
-        if (!failure.empty()) {
-            throw std::runtime_error(failure);
-        }
-    }
-};
-
-struct FakeWorkspace : Workspace {
-    std::vector<std::string> opened;
-    std::vector<std::filesystem::path> applicationURLs(const std::string&) const override { return {}; }
-    void recycle(const std::vector<std::filesystem::path>&) override {}
-    bool open(const std::string& target) override {
-        opened.push_back(target);
-        return true;
-    }
-};
 
 struct FakeHttpClient : HttpClient {
     HttpResponse response; // not transferred unless a test says otherwise
@@ -102,7 +27,7 @@ struct FakeHttpClient : HttpClient {
 };
 
 // The wizard's window on fakes, in a throwaway home and bundle.
-class WizardHarness {
+class WizardHarness : public WizardFixture {
 public:
     WizardHarness() {
         if (QApplication::instance() == nullptr) {
@@ -114,45 +39,16 @@ public:
         }
         SymbolIcon::installFallbackTheme();
         QApplication::setWindowIcon(QIcon(QUILLSTONE_SOURCE_DIR "/resources/icons/quillstone.svg"));
-        const auto bundle = home.path() / "Applications/Quillstone.app";
-        writeText(bundle / "Contents/Info.plist",
-                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                  "<key>CFBundleIdentifier</key><string>com.quillstone.Quillstone-Setup</string>"
-                  "<key>CFBundleShortVersionString</key><string>2.3</string>"
-                  "<key>CFBundleVersion</key><string>40</string>"
-                  "<key>QuillstoneWebsiteURL</key><string>https://quillstone.app</string>"
-                  "<key>QuillstoneUpdateManifestURL</key><string>https://quillstone.app/version.json</string>"
-                  "</dict></plist>\n");
-        writeText(bundle / "Contents/Resources/BackupMonitor.sh", "#!/bin/sh\nQUILLSTONE_DIR=__QUILLSTONE_DIR__\n");
-        bundlePath = bundle;
+        writeBundle("2.3", "40", "https://quillstone.app/version.json", "https://quillstone.app");
+        httpClient = &fakeHttp;
+        applications = "/Applications";
+        std::filesystem::create_directories(home);
     }
-    ~WizardHarness() {
-        window.reset();
-        view.reset();
-    }
+    ~WizardHarness() { window.reset(); }
 
     // Builds the state (start-up checks run now) and its window.
     void open() {
-        view = std::make_unique<ContentView>(ContentView::Collaborators{
-            .configurationStore = configurationStore,
-            .monitor = monitor,
-            .shortcutBridge = shortcuts,
-            .fileManager = files,
-            .administratorScript = administrator,
-            .workspace = workspace,
-            .installedComponentsStore = installedComponents,
-            .httpClient = http,
-            .mainQueue = mainQueue,
-            .backgroundQueue = backgroundQueue,
-            .clock = clock,
-            .bundle = Bundle(bundlePath),
-            .applicationsFolder = applicationsFolder,
-            .detectUpgradeCandidate = [this] { return candidate; },
-            .removeLegacyApplication = [](const std::filesystem::path&) {},
-            .chooseFolder = [this](const QuillstoneFolderChoice&) { return chosenFolder; },
-            .terminate = [this] { ++terminations; },
-        });
-        window = std::make_unique<WizardWindow>(*view, false);
+        window = std::make_unique<WizardWindow>(start(), false);
         window->setWindowTitle("Quillstone");
         window->show();
         QApplication::processEvents();
@@ -168,9 +64,9 @@ public:
 
     // The visible button named so, among the window's widgets.
     QAbstractButton* button(const QString& name) const {
-        for (QAbstractButton* candidate : window->findChildren<QAbstractButton*>()) {
-            if (candidate->isVisibleTo(window.get()) && candidate->text() == name) {
-                return candidate;
+        for (QAbstractButton* shown : window->findChildren<QAbstractButton*>()) {
+            if (shown->isVisibleTo(window.get()) && shown->text() == name) {
+                return shown;
             }
         }
         return nullptr;
@@ -246,33 +142,15 @@ public:
     }
 
     static QAbstractButton* alertButton(QMessageBox* box, const QString& title) {
-        for (QAbstractButton* candidate : box->buttons()) {
-            if (candidate->text() == title) {
-                return candidate;
+        for (QAbstractButton* choice : box->buttons()) {
+            if (choice->text() == title) {
+                return choice;
             }
         }
         return nullptr;
     }
 
-    TemporaryFolder home;
-    PosixFileManager files{UserDomain::rootedAt(home.path())};
-    QuillstoneConfigurationStore configurationStore{files};
-    QuillstoneInstalledComponentsStore installedComponents{files};
-    FakeMonitorControl monitor;
-    FakeShortcutBridge shortcuts;
-    FakeAdministratorScript administrator;
-    FakeWorkspace workspace;
-    FakeHttpClient http;
-    ManualMainQueue mainQueue;
-    ManualBackgroundQueue backgroundQueue;
-    ManualClock clock{std::chrono::system_clock::time_point{std::chrono::seconds{1'800'000'000}}};
-    std::filesystem::path bundlePath;
-    std::filesystem::path applicationsFolder = "/Applications";
-    std::optional<QuillstoneUpgradeCandidate> candidate;
-    std::optional<std::filesystem::path> chosenFolder;
-    int terminations = 0;
-
-    std::unique_ptr<ContentView> view;
+    FakeHttpClient fakeHttp;
     std::unique_ptr<WizardWindow> window;
 };
 

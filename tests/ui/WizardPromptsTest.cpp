@@ -25,7 +25,7 @@ TEST(WizardPromptsTest, WelcomeRemovalBoxAsksAndShowsAFailure) {
                                         "backup_status.json and logs stay.");
     wizard.screenshot("wizard-alert-remove-monitor", alert);
 
-    wizard.monitor.failure = "The Quillstone Monitor could not be stopped.";
+    wizard.monitor.failing = {"removeSD4Monitor"};
     QTest::mouseClick(WizardHarness::alertButton(alert, "Remove monitor"), Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_EQ(wizard.terminations, 0);
@@ -68,7 +68,7 @@ TEST(WizardPromptsTest, UpgradePromptCoversTheWindowWithItsKeys) {
 
 TEST(WizardPromptsTest, UpgradePromptRunsThenFadesAway) {
     WizardHarness wizard;
-    wizard.applicationsFolder = wizard.bundlePath.parent_path();
+    wizard.applications = wizard.bundle.parent_path();
     wizard.candidate = QuillstoneUpgradeCandidate{.installedVersion = "2.3",
                                                   .installedBuild = "9",
                                                   .installedBundleURL = "/Applications/Quillstone Setup.app",
@@ -92,7 +92,7 @@ TEST(WizardPromptsTest, UpgradePromptRunsThenFadesAway) {
 
 TEST(WizardPromptsTest, OfferedUpdateOpensItsDownload) {
     WizardHarness wizard;
-    wizard.http.response = {true, 200,
+    wizard.fakeHttp.response = {true, 200,
                             R"({"version":"2.4","build":41,"downloadURL":"https://quillstone.app/download"})"};
     wizard.open();
     EXPECT_EQ(wizard.button("Update 2.4 available"), nullptr) << "asked once the window is shown";
@@ -109,7 +109,7 @@ TEST(WizardPromptsTest, OfferedUpdateOpensItsDownload) {
 
 TEST(WizardPromptsTest, OptionCardsAnswerAssistiveToggleLikeAClick) {
     WizardHarness wizard;
-    wizard.shortcuts.installed = true;
+    wizard.shortcut.answers = {true};
     wizard.open();
     wizard.click("Continue");
     wizard.click("Continue");
@@ -138,7 +138,7 @@ TEST(WizardPromptsTest, OptionCardsAnswerAssistiveToggleLikeAClick) {
 TEST(WizardPromptsTest, FolderPanelChoosesDirectoriesOnly) {
     WizardHarness wizard;
     QuillstoneFolderChoice choice;
-    choice.startingFolder = wizard.home.path();
+    choice.startingFolder = wizard.home;
     std::unique_ptr<QFileDialog> dialog(QtFolderChooser::makeDialog(choice, nullptr));
     EXPECT_EQ(dialog->windowTitle(), "Choose where Quillstone status should be stored");
     EXPECT_EQ(dialog->labelText(QFileDialog::Accept), "Choose");
@@ -146,7 +146,7 @@ TEST(WizardPromptsTest, FolderPanelChoosesDirectoriesOnly) {
     EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
     EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
     EXPECT_FALSE(dialog->testOption(QFileDialog::ReadOnly)) << "new folders can be made";
-    EXPECT_EQ(std::filesystem::path(dialog->directory().absolutePath().toStdString()), wizard.home.path());
+    EXPECT_EQ(std::filesystem::path(dialog->directory().absolutePath().toStdString()), wizard.home);
     dialog->show();
     QApplication::processEvents();
     EXPECT_TRUE(dialog->grab().save(WizardHarness::screenshotPath("wizard-folder-panel")));

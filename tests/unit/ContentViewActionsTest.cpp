@@ -162,18 +162,24 @@ TEST_F(ClassicInstallation, ChoosingAFolderAsksWithThePanelTextsAndClearsTheResu
 
 class SD4Activation : public WizardStateTest {};
 
-TEST_F(SD4Activation, PreparesTheFolderSavesTheChoiceAndInstallsTheAgent) {
+TEST_F(SD4Activation, PreparesTheFolderAndSavesTheChoiceEvenWhenTheAgentFails) {
     shortcut.answers = {true};
     writeText(home / "Quillstone/backup_status.json", "{\"backups\":[1]}");
-    auto& view = start();
-    walkTo(3);
-    view.activateSD4Monitor();
-    EXPECT_EQ(view.activationMessage(), "The Quillstone Monitor is active for this Mac user.");
-    EXPECT_TRUE(view.activationSucceeded() && view.monitorIsInstalled() && view.canContinue());
-    EXPECT_EQ(readText(home / "Quillstone/backup_status.json"), "{\"backups\":[1]}");
-    EXPECT_EQ(configurationStore.loadComplete(),
-              (QuillstoneConfiguration{1, Integration::sd4, (home / "Quillstone").string()}));
-    EXPECT_EQ(view.activationButtonTitle(), "Quillstone activated");
+    for (bool agentFails : {true, false}) {
+        monitor.failing = agentFails ? std::set<std::string>{"installMonitorAgent"} : std::set<std::string>{};
+        auto& view = start();
+        walkTo(3);
+        view.activateSD4Monitor();
+        EXPECT_EQ(view.activationMessage(), agentFails ? "Activation failed: " + FakeMonitorControl::failure("installMonitorAgent")
+                                                       : "The Quillstone Monitor is active for this Mac user.");
+        EXPECT_EQ(view.activationSucceeded(), !agentFails);
+        EXPECT_EQ(view.monitorIsInstalled(), !agentFails);
+        EXPECT_EQ(view.canContinue(), !agentFails);
+        EXPECT_EQ(readText(home / "Quillstone/backup_status.json"), "{\"backups\":[1]}");
+        EXPECT_EQ(configurationStore.loadComplete(),
+                  (QuillstoneConfiguration{1, Integration::sd4, (home / "Quillstone").string()}));
+    }
+    EXPECT_EQ(view->activationButtonTitle(), "Quillstone activated");
 }
 
 TEST_F(SD4Activation, TheShortcutIsCheckedAgainBeforeGivingUp) {
@@ -186,20 +192,6 @@ TEST_F(SD4Activation, TheShortcutIsCheckedAgainBeforeGivingUp) {
     view.activateSD4Monitor();
     EXPECT_TRUE(view.activationSucceeded());
     EXPECT_FALSE(view.shortcutIsInstalled()); // the second check does not change it
-}
-
-TEST_F(SD4Activation, AnAgentFailureKeepsTheSavedChoiceAndContinueDisabled) {
-    shortcut.answers = {true};
-    monitor.failing = {"installMonitorAgent"};
-    auto& view = start();
-    walkTo(3);
-    view.activateSD4Monitor();
-    EXPECT_EQ(view.activationMessage(), "Activation failed: " + FakeMonitorControl::failure("installMonitorAgent"));
-    EXPECT_FALSE(view.canContinue());
-    EXPECT_FALSE(view.monitorIsInstalled());
-    EXPECT_EQ(configurationStore.loadComplete(),
-              (QuillstoneConfiguration{1, Integration::sd4, (home / "Quillstone").string()}));
-    EXPECT_TRUE(fs::exists(home / "Quillstone/backup_status.json"));
 }
 
 TEST_F(SD4Activation, ASecondRequestOrARefreshWhileOneRunsIsIgnored) {
@@ -229,11 +221,12 @@ TEST_F(SD4Activation, OpeningTheShortcutReportsWhyItFailed) {
 
 class Removal : public WizardStateTest {};
 
-TEST_F(Removal, SD4RemovalRemovesTheMonitorAndQuits) {
+TEST_F(Removal, SD4RemovalRemovesTheMonitorOnceAndQuits) {
     monitor.plistExists = monitor.loaded = true;
     auto& view = start();
     view.requestWelcomeRemoval();
     EXPECT_TRUE(view.showsWelcomeRemovalConfirmation());
+    monitor.during = [&](const std::string&) { view.removeInstalledComponent(); }; // a second click while it runs
     view.removeInstalledComponent();
     EXPECT_THAT(monitor.journal, ElementsAre("removeSD4Monitor"));
     EXPECT_EQ(view.activationMessage(), "The local Quillstone Monitor was removed.");
@@ -269,14 +262,6 @@ TEST_F(Removal, AFailureIsShownInBothPlacesKeepsWhatIsLeftAndDoesNotQuit) {
     }
     EXPECT_TRUE(fs::exists(components.fileURL()));
     EXPECT_EQ(terminations, 0);
-}
-
-TEST_F(Removal, ASecondRequestWhileOneRunsIsIgnored) {
-    auto& view = start();
-    monitor.during = [&](const std::string&) { view.removeInstalledComponent(); };
-    view.removeInstalledComponent();
-    EXPECT_THAT(monitor.journal, ElementsAre("removeSD4Monitor"));
-    EXPECT_EQ(terminations, 1);
 }
 
 class Upgrade : public WizardStateTest {

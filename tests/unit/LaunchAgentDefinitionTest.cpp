@@ -92,27 +92,21 @@ TEST(LaunchAgentDefinition, ReadsOptionalKeysLaunchdKnows) {
 }
 
 TEST(LaunchAgentDefinition, RefusesPropertyListsLaunchdWouldRefuse) {
-    const int failed = LaunchctlError::ioStatus;
-    EXPECT_EQ(bootstrapStatus("not a plist"), failed);
-    EXPECT_EQ(bootstrapStatus(""), failed);
-    EXPECT_EQ(bootstrapStatus("<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>"), failed);
     const std::string arguments = "<key>ProgramArguments</key><array><string>/bin/true</string></array>";
-    EXPECT_EQ(bootstrapStatus(plistWith(arguments)), failed); // no label
-    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>../x</string>" + arguments)), failed);
-    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string>")), failed); // nothing to run
-    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string><key>ProgramArguments</key>"
-                                        "<array><integer>1</integer></array>")),
-              failed);
-    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string>" + arguments +
-                                        "<key>RunAtLoad</key><string>yes</string>")),
-              failed);
-    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string>" + arguments +
-                                        "<key>EnvironmentVariables</key><dict><key>A</key><integer>1</integer>"
-                                        "</dict>")),
-              failed);
-    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string>" + arguments +
-                                        "<key>EnvironmentVariables</key><dict><key>A=B</key><string>1</string>"
-                                        "</dict>")),
-              failed);
-    EXPECT_EQ(bootstrapStatus(plistWith("<key>Label</key><string>a</string>" + arguments)), 0);
+    const std::string labelled = "<key>Label</key><string>a</string>" + arguments;
+    for (const std::string& bytes : {
+             std::string("not a plist"),
+             std::string(),
+             std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>"),
+             plistWith(arguments), // no label
+             plistWith("<key>Label</key><string>../x</string>" + arguments),
+             plistWith("<key>Label</key><string>a</string>"), // nothing to run
+             plistWith("<key>Label</key><string>a</string><key>ProgramArguments</key><array><integer>1</integer></array>"),
+             plistWith(labelled + "<key>RunAtLoad</key><string>yes</string>"),
+             plistWith(labelled + "<key>EnvironmentVariables</key><dict><key>A</key><integer>1</integer></dict>"),
+             plistWith(labelled + "<key>EnvironmentVariables</key><dict><key>A=B</key><string>1</string></dict>"),
+         }) {
+        EXPECT_EQ(bootstrapStatus(bytes), LaunchctlError::ioStatus) << bytes;
+    }
+    EXPECT_EQ(bootstrapStatus(plistWith(labelled)), 0);
 }

@@ -101,13 +101,15 @@ TEST_F(LaunchctlTest, AsuserRunsTheCommandWithMacToolPathsMappedToSiblings) {
     EXPECT_EQ(managersMade, 0);
 }
 
-TEST_F(LaunchctlTest, RefusesAnyoneElsesDomain) {
+TEST_F(LaunchctlTest, RefusesAnyoneElsesDomainAndUnknownCommands) {
     EXPECT_EQ(run({"asuser", "0", "/bin/true"}), LaunchctlError::permissionStatus);
     EXPECT_TRUE(executed.empty());
     EXPECT_NE(errors.str().find("Not permitted: user id 0"), std::string::npos);
     EXPECT_EQ(run({"print", "gui/502/com.example.agent"}), LaunchctlError::permissionStatus);
     EXPECT_EQ(run({"bootout", "gui/0/com.example.agent"}), LaunchctlError::permissionStatus);
     EXPECT_TRUE(services.calls.empty());
+    EXPECT_EQ(run({"frobnicate"}), LaunchctlError::usageStatus);
+    EXPECT_NE(errors.str().find("Usage: launchctl"), std::string::npos);
 }
 
 TEST_F(LaunchctlTest, PrintSucceedsExactlyWhileLoaded) {
@@ -141,14 +143,4 @@ TEST_F(LaunchctlTest, BootstrapAndBootoutReadTheAgentPropertyList) {
     EXPECT_EQ(run({"bootstrap", "gui/501", (folder / "broken.plist").string()}), LaunchctlError::ioStatus);
     EXPECT_NE(errors.str().find("Bootstrap failed: 5: Input/output error"), std::string::npos);
     EXPECT_TRUE(services.calls.empty());
-}
-
-TEST_F(LaunchctlTest, KickstartAndEnable) {
-    EXPECT_EQ(run({"kickstart", "-k", "gui/501/com.example.agent"}), 0);
-    EXPECT_EQ(run({"kickstart", "gui/501/com.example.agent"}), 0);
-    EXPECT_EQ(services.calls,
-              (std::vector<std::string>{"kickstart -k com.example.agent", "kickstart com.example.agent"}));
-    EXPECT_EQ(run({"enable", "gui/501/com.example.agent"}), 0);
-    EXPECT_EQ(run({"frobnicate"}), LaunchctlError::usageStatus);
-    EXPECT_NE(errors.str().find("Usage: launchctl"), std::string::npos);
 }

@@ -1,13 +1,13 @@
 #include "platform/LocalizedCollator.h"
+#include "support/ScopedEnvironment.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 #include <vector>
 
 using namespace quillstone;
+using quillstone::testing::ScopedEnvironment;
 
 namespace {
 
@@ -16,22 +16,6 @@ std::vector<std::string> sorted(const LocalizedCollator& collator, std::vector<s
                      [&](const std::string& a, const std::string& b) { return collator.less(a, b); });
     return names;
 }
-
-// Sets one environment variable for the scope and restores it afterwards.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 } // namespace
 
@@ -61,18 +45,17 @@ TEST(LocalizedCollator, ReadsTheUsersLocaleFromTheEnvironmentInOrder) {
     EXPECT_EQ(LocalizedCollator::icuLocaleID("C.UTF-8"), "");
     EXPECT_EQ(LocalizedCollator::icuLocaleID("POSIX"), "");
 
-    ScopedVariable all("LC_ALL", "C");
-    ScopedVariable collate("LC_COLLATE", "sv_SE.UTF-8");
-    ScopedVariable lang("LANG", "en_US.UTF-8");
+    ScopedEnvironment environment;
+    environment.set("LC_ALL", "C");
+    environment.set("LC_COLLATE", "sv_SE.UTF-8");
+    environment.set("LANG", "en_US.UTF-8");
     // Under C (the root collation) "ö" sorts with "o"; in Swedish it sorts after "z".
     EXPECT_LT(LocalizedCollator::forUserEnvironment().compare("\xC3\xB6", "z"), 0);
-    {
-        ScopedVariable noAll("LC_ALL", nullptr);
-        EXPECT_GT(LocalizedCollator::forUserEnvironment().compare("\xC3\xB6", "z"), 0);
-        ScopedVariable noCollate("LC_COLLATE", "");
-        EXPECT_LT(LocalizedCollator::forUserEnvironment().compare("\xC3\xB6", "z"), 0);
-        EXPECT_EQ(LocalizedCollator::forUserEnvironment().compare("Alpha", "alpha"), 0);
-    }
+    environment.clear("LC_ALL");
+    EXPECT_GT(LocalizedCollator::forUserEnvironment().compare("\xC3\xB6", "z"), 0);
+    environment.set("LC_COLLATE", "");
+    EXPECT_LT(LocalizedCollator::forUserEnvironment().compare("\xC3\xB6", "z"), 0);
+    EXPECT_EQ(LocalizedCollator::forUserEnvironment().compare("Alpha", "alpha"), 0);
 }
 
 TEST(LocalizedCollator, SortKeysOrderExactlyAsComparisonsDo) {

@@ -1,4 +1,5 @@
 #include "helpers/open/Opener.h"
+#include "support/FakeBundles.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -46,9 +47,7 @@ protected:
 
     std::filesystem::path makeBundle(const std::string& name, const std::string& executable) {
         auto bundle = folder / name;
-        writeText(bundle / "Contents/Info.plist",
-                  "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleExecutable</key><string>" +
-                      executable + "</string></dict></plist>");
+        writeText(bundle / "Contents/Info.plist", quillstone::testing::bundleInfoPlist("org.example.app", executable, "1", "1"));
         writeText(bundle / "Contents/MacOS" / executable, "#!/bin/sh\n");
         std::filesystem::permissions(bundle / "Contents/MacOS" / executable, std::filesystem::perms::owner_all);
         return bundle;

@@ -38,22 +38,6 @@ TEST(InstalledComponentsTest, CurrentRecordComesFromTheBundle) {
     EXPECT_EQ(old.build, "0");
 }
 
-TEST(InstalledComponentsTest, RecordsAreEqualOnlyWhenEveryFieldIs) {
-    EXPECT_EQ(record, record);
-    auto other = record;
-    other.version = "2.4";
-    EXPECT_NE(other, record);
-    other = record;
-    other.build = "41";
-    EXPECT_NE(other, record);
-    other = record;
-    other.bundlePath = "/Applications/Quillstone Setup.app";
-    EXPECT_NE(other, record);
-    other = record;
-    other.integration = QuillstoneIntegration::classic;
-    EXPECT_NE(other, record);
-}
-
 TEST(InstalledComponentsTest, DecodingAcceptsOnlyTheFullRecord) {
     EXPECT_EQ(QuillstoneInstalledComponents::decode(record.encode()), record);
     const std::string valid =

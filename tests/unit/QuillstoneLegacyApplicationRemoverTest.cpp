@@ -82,29 +82,27 @@ TEST_F(LegacyRemoval, DeletableCopyGoesToTheUsersTrash) {
     EXPECT_TRUE(administrator.sources.empty());
 }
 
-TEST_F(LegacyRemoval, RefusedRecycleFallsBackToTheAdministratorMove) {
-    writeApplicationBundle(legacy(), setupID, "2.2", "12");
-    workspace.onRecycle = [](const auto& items) { throw FileError(EACCES, items.front(), "Could not move"); };
-    administrator.onRun = [this](const std::string&) { fs::remove_all(legacy()); };
-    remover.removeLegacyApplication(legacy());
-    EXPECT_EQ(administrator.sources, std::vector<std::string>{expectedSource("Quillstone Setup.app")});
-}
-
-TEST_F(LegacyRemoval, RecycleThatLeavesTheCopyBehindIsFollowedByTheAdministratorMove) {
-    writeApplicationBundle(legacy(), setupID, "2.2", "12");
-    administrator.onRun = [this](const std::string&) { fs::remove_all(legacy()); };
-    remover.removeLegacyApplication(legacy());
-    EXPECT_EQ(workspace.recycled.size(), 1u);
-    EXPECT_EQ(administrator.sources.size(), 1u);
-}
-
-TEST_F(LegacyRemoval, UndeletableCopyGoesStraightToTheAdministratorMove) {
-    writeApplicationBundle(legacy(), setupID, "2.2", "12");
-    files.deletable = false;
-    administrator.onRun = [this](const std::string&) { fs::remove_all(legacy()); };
-    remover.removeLegacyApplication(legacy());
-    EXPECT_TRUE(workspace.recycled.empty());
-    EXPECT_EQ(administrator.sources, std::vector<std::string>{expectedSource("Quillstone Setup.app")});
+TEST_F(LegacyRemoval, TheAdministratorMoveTakesOverWhenTheTrashCannotBeUsed) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::vector<fs::path>&)> onRecycle;
+        bool deletable, recycled;
+    };
+    for (const Case& c : {Case{"recycle refused", [](const auto& items) { throw FileError(EACCES, items.front(), "Could not move"); },
+                               true, true},
+                          Case{"recycle left the copy behind", nullptr, true, true},
+                          Case{"not deletable", nullptr, false, false}}) {
+        SCOPED_TRACE(c.name);
+        writeApplicationBundle(legacy(), setupID, "2.2", "12");
+        workspace.recycled.clear();
+        administrator.sources.clear();
+        workspace.onRecycle = c.onRecycle;
+        files.deletable = c.deletable;
+        administrator.onRun = [this](const std::string&) { fs::remove_all(legacy()); };
+        remover.removeLegacyApplication(legacy());
+        EXPECT_EQ(workspace.recycled.size(), c.recycled ? 1u : 0u);
+        EXPECT_EQ(administrator.sources, std::vector<std::string>{expectedSource("Quillstone Setup.app")});
+    }
 }
 
 TEST_F(LegacyRemoval, CancelledPromptOrACopyStillThereIsAFailureNotSuccess) {
@@ -164,20 +162,4 @@ TEST_F(LegacyRemoval, TrashNamesCountUpPastTakenOnes) {
     administrator.onRun = [this](const std::string&) { fs::remove_all(legacy()); };
     remover.removeLegacyApplication(legacy());
     EXPECT_EQ(administrator.sources, std::vector<std::string>{expectedSource("Quillstone Setup 3.app")});
-}
-
-TEST_F(LegacyRemoval, CommandQuotesEveryPathForTheShell) {
-    QuillstoneLegacyApplicationRemover macRemover(files, workspace, administrator,
-                                                  SystemLayout{"/Applications", "/Users/user/Applications",
-                                                               "/Applications/Utilities", "/Users/user/Library/LaunchAgents",
-                                                               "/Users/user/.Trash", SystemTools{}},
-                                                  "/Applications/Quillstone.app", {501, 20});
-    EXPECT_EQ(macRemover.moveToTrashCommand("/Applications/Quillstone Setup.app",
-                                            "/Users/user/.Trash/Quillstone Setup.app"),
-              "/bin/mkdir -p '/Users/user/.Trash' && /bin/mv '/Applications/Quillstone Setup.app' "
-              "'/Users/user/.Trash/Quillstone Setup.app' && /usr/sbin/chown -R 501:20 "
-              "'/Users/user/.Trash/Quillstone Setup.app'");
-    EXPECT_EQ(macRemover.moveToTrashCommand("/Applications/It's.app", "/Users/user/.Trash/It's.app"),
-              "/bin/mkdir -p '/Users/user/.Trash' && /bin/mv '/Applications/It'\\''s.app' "
-              "'/Users/user/.Trash/It'\\''s.app' && /usr/sbin/chown -R 501:20 '/Users/user/.Trash/It'\\''s.app'");
 }

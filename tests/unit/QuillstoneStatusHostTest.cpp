@@ -27,15 +27,6 @@ protected:
             }
         };
     }
-    Code failureOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const SD4MonitorServiceError& error) {
-            return error.code();
-        }
-        ADD_FAILURE() << "no SD4MonitorServiceError";
-        return Code::launchctlFailed;
-    }
 };
 
 } // namespace

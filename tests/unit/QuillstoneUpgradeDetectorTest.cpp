@@ -51,35 +51,19 @@ protected:
 
 } // namespace
 
-TEST_F(UpgradeDetection, OlderVersionInApplicationsIsOffered) {
-    writeApplicationBundle(legacy(), setupID, "2.2", "12");
-    auto candidate = detect();
-    ASSERT_TRUE(candidate);
-    EXPECT_EQ(*candidate, (QuillstoneUpgradeCandidate{"2.2", "12", legacy(), "2.3", "40", true}));
-}
-
-TEST_F(UpgradeDetection, SameVersionWithLowerBuildComparesBuildsAsNumbers) {
-    writeApplicationBundle(legacy(), setupID, "2.3", "9");
-    auto candidate = detect();
-    ASSERT_TRUE(candidate);
-    EXPECT_EQ(candidate->installedBuild, "9");
-    EXPECT_EQ(candidate->currentBuild, "40");
-}
-
-TEST_F(UpgradeDetection, EqualOrNewerCopiesAreNeverOffered) {
-    for (auto [version, build] : std::vector<std::pair<std::string, std::string>>{
-             {"2.3", "40"}, {"2.3", "41"}, {"2.4", "1"}, {"2.10", "1"}, {"3", "0"}}) {
-        writeApplicationBundle(legacy(), setupID, version, build);
-        EXPECT_FALSE(detect()) << version << " (" << build << ")";
+TEST_F(UpgradeDetection, OnlyAnOlderCopyInApplicationsIsOfferedUnderAnyName) {
+    using Version = std::optional<std::string>;
+    const std::string legacyName = "Quillstone Setup.app";
+    for (auto [name, version, build, offered] : std::vector<std::tuple<std::string, Version, Version, bool>>{
+             {legacyName, "2.2", "12", true}, {legacyName, "2.3", "9", true}, // builds compare as numbers
+             {legacyName, std::nullopt, std::nullopt, true}, {"Quillstone Setup 2.app", "2.2", "12", true},
+             {legacyName, "2.3", "40", false}, {legacyName, "2.3", "41", false}, {legacyName, "2.4", "1", false},
+             {legacyName, "2.10", "1", false}, {legacyName, "3", "0", false}}) {
+        auto copy = writeApplicationBundle(layout.applicationsFolder / name, setupID, version, build);
+        auto expected = QuillstoneUpgradeCandidate{version.value_or("0"), build.value_or("0"), copy, "2.3", "40", true};
+        EXPECT_EQ(detect(), offered ? std::optional(expected) : std::nullopt) << name << " " << version.value_or("none");
+        fs::remove_all(copy);
     }
-}
-
-TEST_F(UpgradeDetection, MissingVersionKeysCountAsZero) {
-    writeApplicationBundle(legacy(), setupID, std::nullopt, std::nullopt);
-    auto candidate = detect();
-    ASSERT_TRUE(candidate);
-    EXPECT_EQ(candidate->installedVersion, "0");
-    EXPECT_EQ(candidate->installedBuild, "0");
 }
 
 TEST_F(UpgradeDetection, CopiesOutsideTheApplicationsFolderAreNeverOffered) {

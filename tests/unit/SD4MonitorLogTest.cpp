@@ -9,13 +9,20 @@ using quillstone::testing::TemporaryFolder;
 using quillstone::testing::writeText;
 
 namespace {
-const TimePoint moment = TimePoint(std::chrono::seconds(1796487578)); // 2026-12-05T16:19:38Z
-}
 
-TEST(SD4MonitorLog, FirstLineCreatesFolderAndFileThenLinesAppendInCallOrder) {
+const TimePoint moment = TimePoint(std::chrono::seconds(1796487578)); // 2026-12-05T16:19:38Z
+
+class SD4MonitorLogTest : public ::testing::Test {
+protected:
     TemporaryFolder home;
-    PosixFileManager files(UserDomain::rootedAt(home.path()));
-    ManualClock clock(moment + std::chrono::milliseconds(700));
+    PosixFileManager files{UserDomain::rootedAt(home.path())};
+    ManualClock clock{moment};
+};
+
+} // namespace
+
+TEST_F(SD4MonitorLogTest, FirstLineCreatesFolderAndFileThenLinesAppendInCallOrder) {
+    clock.advance(std::chrono::milliseconds(700));
     SD4MonitorLog log(files, clock);
     EXPECT_EQ(log.fileURL(), home.path() / ".local/share/Quillstone/sd4-monitor.log");
     log.log("monitor runtime started");
@@ -27,20 +34,14 @@ TEST(SD4MonitorLog, FirstLineCreatesFolderAndFileThenLinesAppendInCallOrder) {
                                        "2026-12-05T16:19:39Z | Ünïcode ✓\n");
 }
 
-TEST(SD4MonitorLog, AppendsToAnExistingFileWithoutTouchingItsContent) {
-    TemporaryFolder home;
-    PosixFileManager files(UserDomain::rootedAt(home.path()));
-    ManualClock clock(moment);
+TEST_F(SD4MonitorLogTest, AppendsToAnExistingFileWithoutTouchingItsContent) {
     SD4MonitorLog log(files, clock, home.path() / "log.txt");
     writeText(log.fileURL(), "earlier line\n");
     log.log("next");
     EXPECT_EQ(readText(log.fileURL()), "earlier line\n2026-12-05T16:19:38Z | next\n");
 }
 
-TEST(SD4MonitorLog, AnUnwritableFolderCostsOnlyTheLine) {
-    TemporaryFolder home;
-    PosixFileManager files(UserDomain::rootedAt(home.path()));
-    ManualClock clock(moment);
+TEST_F(SD4MonitorLogTest, AnUnwritableFolderCostsOnlyTheLine) {
     // A file where the support folder should be: the folder cannot be made, even as root.
     writeText(home.path() / ".local/share/Quillstone", "not a folder");
     SD4MonitorLog log(files, clock);

@@ -1,5 +1,7 @@
 #include "platform/LoginItemError.h"
 #include "platform/XdgAutostartLoginItemService.h"
+#include "support/FakeBundles.h"
+#include "support/ScopedEnvironment.h"
 #include "support/ServiceFakes.h"
 #include "support/TemporaryFolder.h"
 
@@ -20,19 +22,14 @@ protected:
     PosixFileManager files{UserDomain::rootedAt(root / "home")};
     std::vector<std::filesystem::path> launched;
     std::filesystem::path mainBundle = root / "My Apps/Quillstone.app";
-    std::filesystem::path statusBundle = mainBundle / "Contents/Library/LoginItems/Quillstone Status.app";
+    std::filesystem::path statusBundle = statusBundleOf(mainBundle);
     XdgAutostartLoginItemService service{files, Bundle(mainBundle), root / "config/autostart", running,
                                          [this](const std::filesystem::path& executable,
                                                 const std::vector<std::string>&) { launched.push_back(executable); }};
 
     void embedStatusApp() {
-        writeText(statusBundle / "Contents/Info.plist",
-                  "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
-                  "<key>CFBundleIdentifier</key><string>com.quillstone.Quillstone-Setup.Status</string>"
-                  "<key>CFBundleExecutable</key><string>quillstone-status</string>"
-                  "<key>CFBundleName</key><string>Quillstone Status</string>"
-                  "</dict></plist>");
-        writeText(statusBundle / "Contents/MacOS/quillstone-status", "");
+        writeText(root / "status-program", "");
+        makeSetupBundle(mainBundle, root / "status-program");
     }
 };
 
@@ -94,16 +91,12 @@ TEST_F(XdgAutostartTest, ALauncherFailureLeavesTheItemRegistered) {
 }
 
 TEST_F(XdgAutostartTest, DefaultFolderHonoursAnAbsoluteXdgConfigHome) {
-    const char* saved = std::getenv("XDG_CONFIG_HOME");
-    std::string previous = saved ? saved : "";
+    ScopedEnvironment environment;
     UserDomain domain = UserDomain::rootedAt("/home/anna");
-    ::setenv("XDG_CONFIG_HOME", "/srv/config", 1);
+    environment.set("XDG_CONFIG_HOME", "/srv/config");
     EXPECT_EQ(XdgAutostartLoginItemService::defaultFolder(domain), "/srv/config/autostart");
-    ::setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    environment.set("XDG_CONFIG_HOME", "relative/config");
     EXPECT_EQ(XdgAutostartLoginItemService::defaultFolder(domain), "/home/anna/.config/autostart");
-    ::unsetenv("XDG_CONFIG_HOME");
+    environment.clear("XDG_CONFIG_HOME");
     EXPECT_EQ(XdgAutostartLoginItemService::defaultFolder(domain), "/home/anna/.config/autostart");
-    if (saved) {
-        ::setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
-    }
 }
