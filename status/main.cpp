@@ -42,5 +42,8 @@ int main(int argc, char** argv) {
     new StatusPanelController(popover, panel, [] { QCoreApplication::quit(); });
     extra = new MenuBarExtra(panel, Compositor::isRunning());
     extra->start();
-    return application.exec();
+    const int status = application.exec();
+    // The background queue waits for its work when it goes: none may wait on a server.
+    environment->cancelRequests();
+    return status;
 }
