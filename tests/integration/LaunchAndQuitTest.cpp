@@ -92,6 +92,7 @@ protected:
     // A copy of the bundle whose Shortcuts tool and update server the test chooses.
     fs::path bundleWith(const std::string& shortcutsScript, const SilentServer& server) {
         const fs::path bundle = home / "Apps/Quillstone.app";
+        fs::create_directories(bundle);
         fs::copy(app, bundle, fs::copy_options::recursive);
         writeText(bundle / "Contents/Helpers/shortcuts", shortcutsScript);
         fs::permissions(bundle / "Contents/Helpers/shortcuts", fs::perms::owner_all);
@@ -168,9 +169,11 @@ TEST_F(LaunchAndQuitTest, TheWizardEndsAtOnceWhileItsChecksHang) {
     EXPECT_FALSE(alive(shortcut)) << "the Shortcut check outlived the wizard";
 
     // The window is up and the update check waits on a server that never answers.
+    SilentServer later;
+    writeText(bundle / "Contents/Info.plist", later.pointedAt(readText(bundle / "Contents/Info.plist")));
     writeText(bundle / "Contents/Helpers/shortcuts", "#!/bin/sh\nexit 0\n");
     ChildProcess& waiting = start(bundle / "Contents/MacOS/quillstone-setup");
-    ASSERT_TRUE(waitFor([&] { return server.hasWaitingClient(); })) << "no update check";
+    ASSERT_TRUE(waitFor([&] { return later.hasWaitingClient(); })) << "no update check";
     EXPECT_TRUE(endsPromptly(waiting)) << "SIGTERM during the update check";
     EXPECT_EQ(waiting.terminationStatus(), 0);
     EXPECT_EQ(fs::exists(session.fileURL()), false);
@@ -200,6 +203,7 @@ TEST_P(HandOverTest, TheMonitorsWizardOutlivesTheAgent) {
     ASSERT_EQ(bootstrap.status, 0) << bootstrap.errors;
     ASSERT_TRUE(waitFor(reopen)) << "the monitor never answered Reopen";
     const pid_t monitor = ownerOf("com.quillstone.Quillstone-Setup");
+    ASSERT_GT(monitor, 0);
     ASSERT_TRUE(waitFor([&] { return recordedWizard().has_value(); })) << "no wizard was opened";
     const pid_t wizard = *recordedWizard();
     detached.push_back(wizard);
