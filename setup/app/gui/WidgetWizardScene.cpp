@@ -62,6 +62,10 @@ void WidgetWizardScene::present(QuillstoneAppDelegate& delegate, QuillstoneConfi
         [this](const QuillstoneFolderChoice& choice) { return folderChooser_(choice); },
         [] { QuitRequest::request(); }));
 
+    // Asked to end while the start-up checks ran: no window to build only to close it.
+    if (QuitRequest::isRequested()) {
+        return;
+    }
     const bool translucent = Compositor::isRunning();
     window_ = std::make_unique<QWidget>();
     window_->setWindowTitle(QString::fromUtf8(windowTitle));
