@@ -16,6 +16,9 @@ class HttpClient {
 public:
     virtual ~HttpClient() = default;
     virtual HttpResponse get(const std::string& url) = 0;
+    // For quitting: every request in flight ends at once as a failed transfer,
+    // and every later one fails without going out.
+    virtual void cancelAll() {}
 };
 
 } // namespace quillstone

@@ -82,8 +82,18 @@ std::vector<RunningApplication> ProcRunningApplications::withBundleIdentifier(co
     return found;
 }
 
+void ProcRunningApplications::setActivator(Activator activator) {
+    std::lock_guard guard(activatorLock_);
+    activator_ = std::move(activator);
+}
+
 bool ProcRunningApplications::activate(const RunningApplication& application) {
-    return application.processIdentifier > 0;
+    Activator activator;
+    {
+        std::lock_guard guard(activatorLock_);
+        activator = activator_;
+    }
+    return application.processIdentifier > 0 && activator && activator(application);
 }
 
 bool ProcRunningApplications::terminate(const RunningApplication& application) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillstone {
@@ -13,6 +14,17 @@ std::optional<std::filesystem::path> nonEmptyEnvironment(const char* name) {
         return std::nullopt;
     }
     return std::filesystem::path(value);
+}
+
+// As the C library's own temporary files do: TMPDIR only when it names a
+// folder that exists, else /tmp. A stale TMPDIR must not stop a program.
+std::filesystem::path temporaryFolder() {
+    const char* value = std::getenv("TMPDIR");
+    struct stat folder {};
+    if (value != nullptr && *value == '/' && ::stat(value, &folder) == 0 && S_ISDIR(folder.st_mode)) {
+        return value;
+    }
+    return "/tmp";
 }
 
 std::filesystem::path passwdHome() {
@@ -28,7 +40,7 @@ UserDomain UserDomain::fromEnvironment() {
     domain.home = nonEmptyEnvironment("HOME").value_or(passwdHome());
     domain.applicationSupportDirectories.push_back(
         nonEmptyEnvironment("XDG_DATA_HOME").value_or(domain.home / ".local" / "share"));
-    domain.temporaryDirectory = nonEmptyEnvironment("TMPDIR").value_or("/tmp");
+    domain.temporaryDirectory = temporaryFolder();
     return domain;
 }
 

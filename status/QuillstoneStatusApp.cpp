@@ -44,7 +44,10 @@ int QuillstoneStatusApp::run() {
     new StatusPanelController(popover, panel, [] { QCoreApplication::quit(); });
     extra = new MenuBarExtra(panel, Compositor::isRunning());
     extra->start();
-    return application.exec();
+    const int status = application.exec();
+    // The background queue waits for its work when it goes: none may wait on a server.
+    environment->cancelRequests();
+    return status;
 }
 
 } // namespace quillstone

@@ -19,6 +19,8 @@ StatusEnvironment::StatusEnvironment(const Bundle& ownBundle, SystemTools tools,
 
 StatusEnvironment::~StatusEnvironment() = default;
 
+void StatusEnvironment::cancelRequests() { http_->cancelAll(); }
+
 std::unique_ptr<StatusEnvironment> StatusEnvironment::forRunningBundle() {
     return std::make_unique<StatusEnvironment>(Bundle::main(), SystemTools::current(), UserDomain::fromEnvironment());
 }

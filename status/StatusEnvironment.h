@@ -32,6 +32,9 @@ public:
     StatusPopover::Collaborators collaborators(MainQueue& mainQueue, BackgroundQueue& backgroundQueue,
                                                StatusRefreshTimer& timer);
 
+    // Quitting: requests in flight end now rather than when the server answers.
+    void cancelRequests();
+
     const SystemTools& tools() const { return tools_; }
     const std::string& updateManifestURL() const { return updateManifestURL_; }
 

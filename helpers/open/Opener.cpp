@@ -26,6 +26,9 @@ int Opener::run(const std::vector<std::string>& arguments) {
             optionsEnded = true;
         } else if (!optionsEnded && argument == "-g") {
             // Nothing here raises a window on launch, so background is the only way.
+        } else if (!optionsEnded && argument == "-n") {
+            // Every launch here is a new instance; an application that wants to be
+            // the only one sees to that itself, as the setup wizard does.
         } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
             return fail("Unsupported option " + argument + "\n" + usageText);
         } else {

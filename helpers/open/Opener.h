@@ -17,7 +17,7 @@ namespace quillstone {
 class Opener {
 public:
     static constexpr int failureStatus = 1;
-    static constexpr const char* usageText = "Usage: open [-g] <file | application | URL>...";
+    static constexpr const char* usageText = "Usage: open [-g] [-n] <file | application | URL>...";
     static constexpr const char* missingFilePrefix = "The file ";
     static constexpr const char* missingFileSuffix = " does not exist.";
     static constexpr const char* launchFailedPrefix = "The application could not be launched: ";

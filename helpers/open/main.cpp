@@ -1,4 +1,6 @@
 #include "helpers/open/Opener.h"
+#include "helpers/open/UserScopeLauncher.h"
+#include "platform/DetachedProcess.h"
 #include "platform/ChildProcess.h"
 
 #include <cstdlib>
@@ -23,8 +25,9 @@ std::optional<std::filesystem::path> findProgram(const std::string& name) {
     std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
     std::string folder;
     while (std::getline(folders, folder, ':')) {
-        auto candidate = std::filesystem::path(folder.empty() ? "." : folder) / name;
-        if (::access(candidate.c_str(), X_OK) == 0) {
+        // An empty or relative entry would mean the working folder: never run a program from there.
+        auto candidate = std::filesystem::path(folder) / name;
+        if (candidate.is_absolute() && ::access(candidate.c_str(), X_OK) == 0) {
             return candidate;
         }
     }
@@ -35,8 +38,19 @@ std::optional<std::filesystem::path> findProgram(const std::string& name) {
 
 int main(int argc, char** argv) {
     std::error_code error;
-    auto helpers = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-    quillstone::DetachedLauncher launcher;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || !self.is_absolute()) {
+        std::cerr << "open: cannot find its own folder: " << error.message() << '\n';
+        return quillstone::Opener::failureStatus;
+    }
+    auto helpers = self.parent_path();
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        environment.emplace_back(*entry);
+    }
+    quillstone::UserScopeLauncher launcher(
+        [&environment] { return quillstone::UserScopeLauncher::findSystemdRun(environment); },
+        quillstone::launchDetached);
     quillstone::Opener opener(launcher, runAndWait, findProgram, helpers, std::cerr);
     return opener.run(std::vector<std::string>(argv + 1, argv + argc));
 }

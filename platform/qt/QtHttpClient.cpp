@@ -29,10 +29,25 @@ bool QtHttpClient::isFetchable(const std::string& url) {
     return !literal.isNull() && literal.isLoopback();
 }
 
+void QtHttpClient::cancelAll() {
+    std::lock_guard guard(lock_);
+    cancelled_ = true;
+    for (QNetworkReply* reply : inFlight_) {
+        // Runs in the waiting thread, whose loop the posted call wakes.
+        QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+    }
+}
+
 HttpResponse QtHttpClient::get(const std::string& url) {
     HttpResponse response;
     if (!isFetchable(url)) {
         return response;
+    }
+    {
+        std::lock_guard guard(lock_);
+        if (cancelled_) {
+            return response;
+        }
     }
     QNetworkAccessManager manager;
     QNetworkRequest request(QUrl(QString::fromStdString(url)));
@@ -41,10 +56,22 @@ HttpResponse QtHttpClient::get(const std::string& url) {
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     QEventLoop loop;
     QNetworkReply* reply = manager.get(request);
+    {
+        std::lock_guard guard(lock_);
+        if (cancelled_) {
+            reply->abort();
+        } else {
+            inFlight_.insert(reply);
+        }
+    }
     // Waiting on the reply's state rather than a connection to it: the network
     // thread would release that connection with locks ThreadSanitizer cannot see.
     while (!reply->isFinished()) {
         loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    {
+        std::lock_guard guard(lock_);
+        inFlight_.erase(reply);
     }
     auto status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid()) {

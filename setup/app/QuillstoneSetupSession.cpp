@@ -123,8 +123,8 @@ bool QuillstoneSetupSession::activateRunningSetup() noexcept {
             // Only a process of our own bundle counts: a recycled id may now belong to anything.
             for (const auto& application : runningApplications_.withBundleIdentifier(setupBundleIdentifier)) {
                 if (application.processIdentifier == processIdentifier) {
-                    runningApplications_.activate(application);
-                    return true;
+                    // A live wizard that did not come forward is no answer, but its record stays true.
+                    return runningApplications_.activate(application);
                 }
             }
         } catch (const std::exception&) {

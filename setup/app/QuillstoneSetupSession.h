@@ -50,7 +50,8 @@ public:
 
     void writeRecord(const Record& record) noexcept;
     std::optional<Record> readRecord() const noexcept;
-    // Brings a live wizard forward; a record naming a dead one is deleted.
+    // Brings a live wizard forward and says whether it came; a record naming a
+    // dead process, or one that is no wizard, is deleted.
     bool activateRunningSetup() noexcept;
     // Deletes the record only when it names this process.
     void clearOwnRecord() noexcept;

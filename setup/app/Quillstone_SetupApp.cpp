@@ -1,10 +1,12 @@
 #include "setup/app/Quillstone_SetupApp.h"
 
+#include "platform/ProcRunningApplications.h"
+
 
 namespace quillstone {
 
 std::unique_ptr<QCoreApplication> Quillstone_SetupApp::makeApplication(int& argc, char** argv, WizardScene* scene) {
-    if (scene == nullptr || isMonitorMode(processArguments())) {
+    if (scene == nullptr || isMonitorMode(std::vector<std::string>(argv, argv + argc))) {
         return std::make_unique<QCoreApplication>(argc, argv);
     }
     return scene->makeApplication(argc, argv);
@@ -13,7 +15,8 @@ std::unique_ptr<QCoreApplication> Quillstone_SetupApp::makeApplication(int& argc
 Quillstone_SetupApp::Quillstone_SetupApp() : Quillstone_SetupApp(Environment{}) {}
 
 Quillstone_SetupApp::Quillstone_SetupApp(Environment environment)
-    : scene_(std::move(environment.scene)),
+    : session_(environment.session),
+      scene_(std::move(environment.scene)),
       _appDelegate(QuillstoneAppDelegate::Collaborators{
           .arguments = std::move(environment.arguments),
           .application = scene_ ? scene_->applicationControl() : static_cast<ApplicationControl&>(consoleControl_),
@@ -30,8 +33,27 @@ Quillstone_SetupApp::~Quillstone_SetupApp() {
     }
 }
 
+void Quillstone_SetupApp::activate(const WizardInstanceService::PlatformData& platformData) {
+    if (_appDelegate.isMonitorMode()) {
+        return;
+    }
+    // Wayland lets a window take focus only with the launcher's token.
+    if (auto token = platformData.find("activation-token"); token != platformData.end()) {
+        qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(token->second));
+    }
+    // A monitor may have put its launch request over this wizard's record meanwhile: this is the one running.
+    session_.writeRecord({.processIdentifier = static_cast<int32_t>(session_.ownProcessIdentifier()),
+                          .launchRequestedAt = {}});
+    _appDelegate.applicationShouldHandleReopen(true);
+}
+
 void Quillstone_SetupApp::launch() {
     QCoreApplication* application = QCoreApplication::instance();
+    // Bringing a running wizard forward goes through its own bus name; only its owner counts.
+    ProcRunningApplications::shared().setActivator([](const RunningApplication& running) {
+        return running.bundleIdentifier == QuillstoneSetupSession::setupBundleIdentifier &&
+               WizardInstanceService::activateProcess(running.processIdentifier);
+    });
     _appDelegate.applicationWillFinishLaunching();
 
     connections_.push_back(QObject::connect(application, &QCoreApplication::aboutToQuit,

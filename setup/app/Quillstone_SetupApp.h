@@ -7,6 +7,7 @@
 #include "setup/app/ConsoleApplicationControl.h"
 #include "setup/app/QuillstoneAppDelegate.h"
 #include "setup/app/ReopenDBusService.h"
+#include "setup/app/WizardInstanceService.h"
 #include "setup/app/WizardScene.h"
 #include "setup/model/QuillstoneConfigurationStore.h"
 
@@ -41,9 +42,13 @@ public:
     // Runs the launch callbacks and builds the scene; the application object must exist.
     void launch();
 
+    // Another launch asked this wizard to come forward (the desktop's activation).
+    void activate(const WizardInstanceService::PlatformData& platformData);
+
     QuillstoneAppDelegate& appDelegate() { return _appDelegate; }
 
 private:
+    QuillstoneSetupSession& session_;
     ConsoleApplicationControl consoleControl_;
     std::shared_ptr<WizardScene> scene_;
     BundleSetupInstanceLauncher launcher_;

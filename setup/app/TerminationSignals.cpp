@@ -17,7 +17,7 @@ void TerminationSignals::handle(int) {
     [[maybe_unused]] ssize_t ignored = ::write(wakeUp[1], &byte, 1);
 }
 
-TerminationSignals::TerminationSignals() {
+TerminationSignals::TerminationSignals(std::function<void()> onRequest) : onRequest_(std::move(onRequest)) {
     if (::pipe2(wakeUp, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
     }
@@ -30,6 +30,9 @@ TerminationSignals::TerminationSignals() {
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
         char buffer[16];
         while (::read(wakeUp[0], buffer, sizeof buffer) > 0) {
+        }
+        if (onRequest_) {
+            onRequest_();
         }
         QCoreApplication::quit();
         askAgain_.start();

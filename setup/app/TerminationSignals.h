@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace quillstone {
@@ -11,13 +12,15 @@ namespace quillstone {
 // session record deleted) when a service manager or the session stops us.
 class TerminationSignals {
 public:
-    TerminationSignals();
+    // onRequest runs on the main thread when a signal arrives, before the loop is asked to end.
+    explicit TerminationSignals(std::function<void()> onRequest = {});
     ~TerminationSignals();
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
 
 private:
     static void handle(int signal);
+    std::function<void()> onRequest_;
     std::unique_ptr<QSocketNotifier> notifier_;
     // quit() does nothing until the application's loop runs, and start-up
     // (waiting on child processes) can take a while: keep asking until it ends.

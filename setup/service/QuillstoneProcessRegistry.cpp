@@ -1,6 +1,7 @@
 #include "setup/service/QuillstoneProcessRegistry.h"
 
 #include "platform/FileError.h"
+#include "platform/UserDomain.h"
 #include "platform/Uuid.h"
 
 #include <atomic>
@@ -70,6 +71,8 @@ std::string readWholeFile(const fs::path& path) {
 
 } // namespace
 
+fs::path QuillstoneProcessRegistry::defaultTemporaryDirectory() { return UserDomain::fromEnvironment().temporaryDirectory; }
+
 QuillstoneProcessRegistry::QuillstoneProcessRegistry(fs::path temporaryDirectory)
     : temporaryDirectory_(std::move(temporaryDirectory)) {}
 
@@ -83,8 +86,9 @@ QuillstoneProcessRegistry& QuillstoneProcessRegistry::shared() {
 
 void QuillstoneProcessRegistry::replaceShared(QuillstoneProcessRegistry* registry) { replacement.store(registry); }
 
-void QuillstoneProcessRegistry::setMainThreadEventPump(EventPump pump) {
+void QuillstoneProcessRegistry::setMainThreadEventPump(EventPump pump, std::function<bool()> quitRequested) {
     mainThreadPump_ = std::move(pump);
+    quitRequested_ = std::move(quitRequested);
     mainThread_ = std::this_thread::get_id();
 }
 
@@ -228,6 +232,9 @@ void QuillstoneProcessRegistry::terminateProcesses(const std::vector<pid_t>& pro
 void QuillstoneProcessRegistry::waitStep(std::chrono::milliseconds step) {
     if (mainThreadPump_ && std::this_thread::get_id() == mainThread_) {
         mainThreadPump_(step);
+        if (quitRequested_ && quitRequested_()) {
+            terminateAll();
+        }
     } else {
         std::this_thread::sleep_for(step);
     }

@@ -47,7 +47,9 @@ public:
 
     static constexpr std::chrono::milliseconds defaultTimeout{60000};
 
-    explicit QuillstoneProcessRegistry(std::filesystem::path temporaryDirectory = std::filesystem::temp_directory_path());
+    explicit QuillstoneProcessRegistry(std::filesystem::path temporaryDirectory = defaultTemporaryDirectory());
+    // The user's temporary folder, never throwing: a missing TMPDIR falls back to /tmp.
+    static std::filesystem::path defaultTemporaryDirectory();
 
     // The one process-wide instance, created on first use; tests may replace it.
     static QuillstoneProcessRegistry& shared();
@@ -64,8 +66,10 @@ public:
 
     // The main thread's wait keeps its event loop turning; set by the application
     // on its main thread, before any command runs. The calling thread becomes
-    // the one whose waits pump events.
-    void setMainThreadEventPump(EventPump pump);
+    // the one whose waits pump events. Once quitRequested answers yes, a wait
+    // there ends all children at once: the application's own end would come
+    // only after this wait, which sits inside the loop that should end.
+    void setMainThreadEventPump(EventPump pump, std::function<bool()> quitRequested = {});
 
     size_t runningProcessCount();
     size_t temporaryDirectoryCount();
@@ -81,6 +85,7 @@ private:
     bool shuttingDown_ = false;
     std::filesystem::path temporaryDirectory_;
     EventPump mainThreadPump_;
+    std::function<bool()> quitRequested_;
     std::thread::id mainThread_;
 };
 

@@ -79,6 +79,8 @@ ContentViewEnvironment::ContentViewEnvironment(QuillstoneConfigurationStore& con
 
 ContentViewEnvironment::~ContentViewEnvironment() = default;
 
+void ContentViewEnvironment::cancelRequests() { parts_->http.cancelAll(); }
+
 ContentView::Collaborators ContentViewEnvironment::collaborators(ChooseFolder chooseFolder,
                                                                  std::function<void()> terminate) {
     Parts& p = *parts_;

@@ -34,6 +34,8 @@ public:
     ContentViewEnvironment& operator=(const ContentViewEnvironment&) = delete;
 
     ContentView::Collaborators collaborators(ChooseFolder chooseFolder, std::function<void()> terminate);
+    // Quitting: the update check in flight ends now, not when the server answers.
+    void cancelRequests();
 
 private:
     struct Parts;

@@ -36,6 +36,7 @@ TEST(ProcRunningApplicationsTest, FindsAndEndsTheProcessesOfABundle) {
     stranger.launch();
 
     ProcRunningApplications applications;
+    std::vector<pid_t> activated;
     auto found = applications.withBundleIdentifier("org.example.Probe");
     ASSERT_EQ(found.size(), 2u);
     for (const auto& application : found) {
@@ -43,8 +44,14 @@ TEST(ProcRunningApplicationsTest, FindsAndEndsTheProcessesOfABundle) {
                     application.processIdentifier == second.processIdentifier());
         EXPECT_EQ(application.bundlePath, bundle);
         EXPECT_EQ(application.bundleIdentifier, "org.example.Probe");
-        EXPECT_TRUE(applications.activate(application));
+        EXPECT_FALSE(applications.activate(application)) << "nothing to bring it forward";
     }
+    applications.setActivator([&](const RunningApplication& application) {
+        activated.push_back(application.processIdentifier);
+        return true;
+    });
+    EXPECT_TRUE(applications.activate(found.front()));
+    EXPECT_EQ(activated, std::vector<pid_t>{found.front().processIdentifier});
     EXPECT_TRUE(applications.withBundleIdentifier("org.example.Other").empty());
     EXPECT_TRUE(applications.withBundleIdentifier("org.example.probe").empty()) << "identifiers are exact";
     EXPECT_TRUE(ProcRunningApplications(::getuid() + 1).withBundleIdentifier("org.example.Probe").empty())

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <csignal>
+#include <atomic>
 #include <future>
 #include <thread>
 
@@ -155,13 +156,16 @@ TEST_F(ProcessRegistryTest, ShutdownEndsRunningChildrenAndRefusesNewWork) {
     expectNothingLeft();
 }
 
-TEST_F(ProcessRegistryTest, WaitingOnTheMainThreadKeepsItsEventsFlowing) {
+TEST_F(ProcessRegistryTest, WaitingOnTheMainThreadKeepsItsEventsFlowingUntilQuitIsAsked) {
     int pumped = 0;
-    registry.setMainThreadEventPump([&](std::chrono::milliseconds step) {
-        EXPECT_EQ(step, 20ms);
-        ++pumped;
-        std::this_thread::sleep_for(step);
-    });
+    std::atomic<bool> quitAsked{false};
+    registry.setMainThreadEventPump(
+        [&](std::chrono::milliseconds step) {
+            EXPECT_EQ(step, 20ms);
+            ++pumped;
+            std::this_thread::sleep_for(step);
+        },
+        [&] { return quitAsked.load(); });
     auto task = shell("sleep 0.2");
     registry.runCapturingOutput(task);
     EXPECT_GE(pumped, 5);
@@ -172,6 +176,19 @@ TEST_F(ProcessRegistryTest, WaitingOnTheMainThreadKeepsItsEventsFlowing) {
         registry.runCapturingOutput(other);
     }).join();
     EXPECT_EQ(pumped, before) << "other threads sleep instead of pumping the main thread's events";
+
+    // Asked to quit while a command hangs there: the wait ends its children at once.
+    auto hanging = shell("trap '' TERM; exec sleep 30");
+    std::thread asker([&] {
+        std::this_thread::sleep_for(100ms);
+        quitAsked = true;
+    });
+    const auto start = Uptime::now();
+    EXPECT_THROW(registry.runCapturingOutput(hanging), QuillstoneCancellationError);
+    asker.join();
+    EXPECT_LT(secondsSince(start), 1.0);
+    EXPECT_EQ(hanging.terminationStatus(), SIGKILL);
+    expectNothingLeft();
 }
 
 TEST(ProcessRegistrySharedTest, TheSharedInstanceCanBeReplaced) {

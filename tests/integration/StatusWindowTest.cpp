@@ -1,6 +1,7 @@
 #include "platform/ChildProcess.h"
 #include "support/PrivateSessionBus.h"
 #include "support/ProgramRun.h"
+#include "support/SilentServer.h"
 #include "support/TemporaryFolder.h"
 #include "support/WaitFor.h"
 #include "support/XServer.h"
@@ -214,6 +215,26 @@ TEST_F(StatusWindowTest, WithTrayOnlyTheItemShowsUntilItIsClicked) {
     display.run(home.path(), {"xdotool", "windowfocus", display.openOtherWindow()});
     EXPECT_TRUE(waitFor([&] { return display.visibleWindows(home.path(), "^Quillstone$").empty(); }))
         << "the panel goes when it loses the focus";
+}
+
+TEST_F(StatusWindowTest, StopAppEndsTheProgramAtOnceWhileTheUpdateServerHangs) {
+    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+    SilentServer server;
+    const auto bundle = home.path() / "Quillstone Status.app";
+    std::filesystem::copy(statusProgram.parent_path().parent_path().parent_path(), bundle,
+                          std::filesystem::copy_options::recursive);
+    writeText(bundle / "Contents/Info.plist", server.pointedAt(readText(bundle / "Contents/Info.plist")));
+    // It starts, too, with a temporary folder that does not exist.
+    status = display.start(home.path(), {"TMPDIR=" + (home.path() / "no-such-folder").string(),
+                                         (bundle / "Contents/MacOS/quillstone-status").string()});
+    ASSERT_TRUE(waitFor([&] { return server.hasWaitingClient(); })) << "no update check";
+
+    ASSERT_EQ(accessibleTree({"--press", "Stop App"}).status, 0);
+    EXPECT_TRUE(waitFor([&] { return !status->isRunning(); }, 1s)) << "Stop App waited for the update server";
+    const ProgramRun owner = ProgramRun::of(
+        "/usr/bin/dbus-send", {"--session", "--print-reply", "--dest=org.freedesktop.DBus", "/",
+                               "org.freedesktop.DBus.NameHasOwner", "string:com.quillstone.Quillstone-Setup.Status"});
+    EXPECT_NE(owner.output.find("boolean false"), std::string::npos) << owner.output << owner.errors;
 }
 
 } // namespace

@@ -14,6 +14,7 @@ public:
     std::vector<pid_t> activated;
     std::vector<pid_t> terminated;
     std::vector<pid_t> forceTerminated;
+    bool activationWorks = true;
 
     std::vector<RunningApplication> withBundleIdentifier(const std::string& bundleIdentifier) override {
         std::vector<RunningApplication> found;
@@ -23,7 +24,7 @@ public:
     }
     bool activate(const RunningApplication& application) override {
         activated.push_back(application.processIdentifier);
-        return true;
+        return activationWorks;
     }
     bool terminate(const RunningApplication& application) override {
         terminated.push_back(application.processIdentifier);

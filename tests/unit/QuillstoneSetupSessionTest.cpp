@@ -82,6 +82,11 @@ TEST_F(SessionTest, ALiveWizardIsActivatedAndItsRecordKept) {
     EXPECT_TRUE(session.activateRunningSetup());
     EXPECT_EQ(applications.activated, std::vector<pid_t>{777});
     EXPECT_EQ(readText(session.fileURL()), before);
+
+    // It did not come forward: the answer says so, and the record still names it.
+    applications.activationWorks = false;
+    EXPECT_FALSE(session.activateRunningSetup());
+    EXPECT_EQ(readText(session.fileURL()), before);
 }
 
 TEST_F(SessionTest, ADeadOrForeignProcessLosesItsRecord) {

@@ -4,6 +4,7 @@
 #include "platform/qt/Compositor.h"
 #include "platform/qt/SymbolIcon.h"
 #include "setup/app/QuillstoneAppDelegate.h"
+#include "setup/app/QuitRequest.h"
 #include "setup/app/gui/QtSetupWindow.h"
 #include "setup/app/gui/SetupWindowRegistration.h"
 #include "setup/wizard/ContentView.h"
@@ -13,6 +14,8 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QIcon>
+#include <QKeySequence>
+#include <QShortcut>
 
 
 namespace quillstone {
@@ -23,6 +26,9 @@ WidgetWizardScene::~WidgetWizardScene() { tearDown(); }
 
 void WidgetWizardScene::tearDown() {
     QObject::disconnect(lastWindowClosed_);
+    if (environment_) {
+        environment_->cancelRequests();
+    }
     // The window goes first: it stops listening to the state it draws.
     window_.reset();
     view_.reset();
@@ -42,7 +48,7 @@ void WidgetWizardScene::present(QuillstoneAppDelegate& delegate, QuillstoneConfi
     gui->setQuitOnLastWindowClosed(false);
     lastWindowClosed_ = QObject::connect(gui, &QGuiApplication::lastWindowClosed, [&delegate] {
         if (delegate.applicationShouldTerminateAfterLastWindowClosed()) {
-            QCoreApplication::quit();
+            QuitRequest::request();
         }
     });
     SymbolIcon::installFallbackTheme();
@@ -54,8 +60,12 @@ void WidgetWizardScene::present(QuillstoneAppDelegate& delegate, QuillstoneConfi
     environment_ = std::make_unique<ContentViewEnvironment>(configurationStore);
     view_ = std::make_unique<ContentView>(environment_->collaborators(
         [this](const QuillstoneFolderChoice& choice) { return folderChooser_(choice); },
-        [] { QCoreApplication::quit(); }));
+        [] { QuitRequest::request(); }));
 
+    // Asked to end while the start-up checks ran: no window to build only to close it.
+    if (QuitRequest::isRequested()) {
+        return;
+    }
     const bool translucent = Compositor::isRunning();
     window_ = std::make_unique<QWidget>();
     window_->setWindowTitle(QString::fromUtf8(windowTitle));
@@ -67,6 +77,10 @@ void WidgetWizardScene::present(QuillstoneAppDelegate& delegate, QuillstoneConfi
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new WizardWindow(*view_, translucent, window_.get()), 0, 0);
     folderChooser_.setParent(window_.get());
+    // Like every application: the standard quit keys end it (Ctrl+Q here).
+    auto* quit = new QShortcut(QKeySequence::Quit, window_.get());
+    quit->setContext(Qt::ApplicationShortcut);
+    QObject::connect(quit, &QShortcut::activated, [] { QuitRequest::request(); });
 
     SetupWindowRegistration registration([&delegate](QWidget* window) {
         delegate.registerMainWindow(std::make_shared<QtSetupWindow>(window));

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDBusVirtualObject>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <sys/types.h>
+
+namespace quillstone {
+
+// One setup wizard per user, the desktop's way: the running wizard owns the
+// session-bus name com.quillstone.Quillstone-Setup.Wizard (the bare bundle name
+// is the monitor's) and answers the freedesktop Application interface; a later
+// launch asks it to come forward instead of running beside it.
+class WizardInstanceService : public QDBusVirtualObject {
+public:
+    static constexpr const char* serviceName = "com.quillstone.Quillstone-Setup.Wizard";
+    static constexpr const char* objectPath = "/com/quillstone/Quillstone_Setup/Wizard";
+    static constexpr const char* interfaceName = "org.freedesktop.Application";
+
+    // Platform data of an activation: "activation-token" (Wayland), "desktop-startup-id" (X11).
+    using PlatformData = std::map<std::string, std::string>;
+
+    explicit WizardInstanceService(std::function<void(const PlatformData&)> activate);
+    ~WizardInstanceService() override;
+
+    enum class Registration { registered, taken, noBus };
+    // Claimed at once or not at all, so of two racing launches exactly one wins.
+    Registration registerOnSessionBus();
+
+    // Asks the wizard that owns the name to come forward; false when none answered.
+    static bool activateRunningInstance(const PlatformData& platformData);
+    // The same, only when the name's owner is this process: an answer about that process.
+    static bool activateProcess(pid_t processIdentifier);
+    // What this launch carries from the launcher that started it.
+    static PlatformData launchPlatformData();
+
+    QString introspect(const QString& path) const override;
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
+
+private:
+    std::function<void(const PlatformData&)> activate_;
+    bool registered_ = false;
+};
+
+} // namespace quillstone
