@@ -31,8 +31,7 @@ SD4MonitorRuntime::SD4MonitorRuntime(Dependencies dependencies)
       pendingRuns_(std::move(dependencies.pendingRuns)), resolve_(std::move(dependencies.resolve)),
       writeStatus_(std::move(dependencies.writeStatus)), log_(std::move(dependencies.log)),
       platform_(std::move(dependencies.platform)), removeLeftovers_(std::move(dependencies.removeLeftovers)) {
-    if (!platform_.notificationCenter || !platform_.wakeNotifier || !platform_.mainQueue ||
-        !platform_.backgroundQueue) {
+    if (!platform_.notificationCenter || !platform_.wakeNotifier || !platform_.mainQueue) {
         throw std::invalid_argument(missingPortText);
     }
     if (!log_) {
@@ -141,28 +140,24 @@ void SD4MonitorRuntime::startProcessing(const SD4RunEvent& event) {
 
 void SD4MonitorRuntime::process(const SD4RunEvent& event) {
     log_(runningShortcutText + event.runID);
-    // The background work holds nothing of the runtime but a weak reference,
-    // and never touches it: the answer goes back through the main queue.
     std::weak_ptr<SD4MonitorRuntime> weakSelf = weak_from_this();
-    std::shared_ptr<MainQueue> mainQueue = platform_.mainQueue;
-    platform_.backgroundQueue->run([weakSelf, mainQueue, resolve = resolve_, event] {
-        ResolveResult result;
-        try {
-            result = resolve(event);
-        } catch (const std::exception& error) {
-            result = std::string(error.what());
-        } catch (...) {
-            result = std::string(unknownErrorDescription);
-        }
-        mainQueue->post([weakSelf, event, result = std::move(result)] {
+    SD4ResolveResult failure;
+    try {
+        resolve_(event, [weakSelf, event](SD4ResolveResult result) {
             if (auto self = weakSelf.lock()) {
                 self->finish(event, result);
             }
         });
-    });
+        return;
+    } catch (const std::exception& error) {
+        failure = std::string(error.what());
+    } catch (...) {
+        failure = std::string(unknownErrorDescription);
+    }
+    finish(event, failure);
 }
 
-void SD4MonitorRuntime::finish(const SD4RunEvent& event, const ResolveResult& result) {
+void SD4MonitorRuntime::finish(const SD4RunEvent& event, const SD4ResolveResult& result) {
     if (auto description = std::get_if<std::string>(&result)) {
         remainPending(event, *description);
     } else {

@@ -45,18 +45,22 @@ protected:
     std::shared_ptr<SD4MonitorRuntime> makeRuntime(std::optional<std::filesystem::path> ledgerFile = std::nullopt,
                                                    bool withWake = true) {
         auto log = [this](const std::string& line) { lines.push_back(line); };
-        SD4MonitorRuntime::Platform platform{center, withWake ? wake : nullptr, mainQueue, background,
+        SD4MonitorRuntime::Platform platform{center, withWake ? wake : nullptr, mainQueue,
                                              [this] { ++accessoryCalls; }};
-        auto resolve = [this](const SD4RunEvent& event) {
-            resolved.push_back(event.runID);
-            if (failingRuns.count(event.runID)) {
-                throw std::runtime_error("The Shortcut did not answer.");
-            }
-            SD4ResolvedRun run;
-            run.runID = event.runID;
-            run.jobName = "Backup of " + event.copyJobID;
-            run.outcome = event.outcome;
-            return run;
+        // Each Shortcut waits on the manual background queue until the test lets it end.
+        auto resolve = [this](const SD4RunEvent& event, std::function<void(SD4ResolveResult)> done) {
+            background->run([this, event, done] {
+                resolved.push_back(event.runID);
+                SD4ResolveResult result = std::string("The Shortcut did not answer.");
+                if (!failingRuns.count(event.runID)) {
+                    SD4ResolvedRun run;
+                    run.runID = event.runID;
+                    run.jobName = "Backup of " + event.copyJobID;
+                    run.outcome = event.outcome;
+                    result = run;
+                }
+                mainQueue->post([done, result] { done(result); });
+            });
         };
         auto writeStatus = [this](const SD4RunEvent& event, const SD4ResolvedRun& run,
                                   const std::filesystem::path& file) {
@@ -383,9 +387,9 @@ TEST_F(SD4MonitorRuntimeTest, AMissingPortIsRefusedAtConstruction) {
 TEST_F(SD4MonitorRuntimeTest, StandardDependenciesUseTheSupportFolderAndTheMonitorLog) {
     configure(QuillstoneIntegration::sd4, "/data/Quillstone");
     writeText(support() / "sd4-pending-runs.json", "{truncated");
-    SD4MonitorRuntime::Platform platform{center, wake, mainQueue, background, nullptr};
+    SD4MonitorRuntime::Platform platform{center, wake, mainQueue, nullptr};
     auto runtime = SD4MonitorRuntime::create(SD4MonitorRuntime::Dependencies::standard(
-        platform, [](const SD4RunEvent&) { return SD4ResolvedRun(); },
+        platform, [](const SD4RunEvent&, auto done) { done(SD4ResolvedRun()); },
         [](const SD4RunEvent&, const SD4ResolvedRun&, const std::filesystem::path&) {}, files, clock));
     runtime->start();
     runtime->handle(event("R1"));
