@@ -3,6 +3,7 @@
 #include "setup/model/QuillstoneStatusDocument.h"
 #include "setup/monitor/SD4RunNotificationObserver.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace quillstone {
@@ -114,22 +115,53 @@ void SD4MonitorRuntime::handle(const SD4RunEvent& event) {
     }
     pendingRuns_.add(event);
     log_(queuedText + event.runID);
-    startProcessing(event);
+    // Notified again: worth another try.
+    failedRunIDs_.erase(event.runID);
+    startNewestRunOf(event.copyJobID);
 }
 
 void SD4MonitorRuntime::resumePendingRuns() {
+    failedRunIDs_.clear();
+    std::set<std::string> jobs;
     for (const SD4RunEvent& event : pendingRuns_.pendingEvents()) {
-        // A run the ledger already holds stays in the store untouched.
-        if (!ledger_.hasProcessed(event)) {
-            startProcessing(event);
+        if (jobs.insert(event.copyJobID).second) {
+            startNewestRunOf(event.copyJobID);
         }
     }
+}
+
+void SD4MonitorRuntime::startNewestRunOf(const std::string& copyJobID) {
+    std::vector<SD4RunEvent> runs;
+    for (const SD4RunEvent& event : pendingRuns_.pendingEvents()) {
+        if (event.copyJobID != copyJobID || processingRunIDs_.count(event.runID)) {
+            continue;
+        }
+        // Older than what the file shows, or is about to: it could only move the entry back.
+        if (ledger_.hasNewerRun(event)) {
+            pendingRuns_.remove(event.runID);
+            log_(supersededText + event.runID);
+            continue;
+        }
+        // A run the ledger already holds stays in the store untouched.
+        if (!ledger_.hasProcessed(event) && !failedRunIDs_.count(event.runID)) {
+            runs.push_back(event);
+        }
+    }
+    if (runs.empty() || jobsInFlight_.count(copyJobID)) {
+        return; // the run in flight picks the next one when it ends
+    }
+    // Newest first; of two that ended at once, the later arrival.
+    auto newest = std::max_element(runs.rbegin(), runs.rend(), [](const SD4RunEvent& left, const SD4RunEvent& right) {
+        return left.endedAtUnixNanos < right.endedAtUnixNanos;
+    });
+    startProcessing(*newest);
 }
 
 void SD4MonitorRuntime::startProcessing(const SD4RunEvent& event) {
     if (!processingRunIDs_.insert(event.runID).second) {
         return;
     }
+    jobsInFlight_.insert(event.copyJobID);
     std::weak_ptr<SD4MonitorRuntime> weakSelf = weak_from_this();
     platform_.mainQueue->post([weakSelf, event] {
         if (auto self = weakSelf.lock()) {
@@ -158,20 +190,27 @@ void SD4MonitorRuntime::process(const SD4RunEvent& event) {
 }
 
 void SD4MonitorRuntime::finish(const SD4RunEvent& event, const SD4ResolveResult& result) {
+    bool done = false;
     if (auto description = std::get_if<std::string>(&result)) {
         remainPending(event, *description);
     } else {
-        writeAndRecord(event, std::get<SD4ResolvedRun>(result));
+        done = writeAndRecord(event, std::get<SD4ResolvedRun>(result));
+    }
+    if (!done) {
+        failedRunIDs_.insert(event.runID);
     }
     processingRunIDs_.erase(event.runID);
+    jobsInFlight_.erase(event.copyJobID);
+    // The next newer arrival, or, after a failure, the next older run.
+    startNewestRunOf(event.copyJobID);
 }
 
-void SD4MonitorRuntime::writeAndRecord(const SD4RunEvent& event, const SD4ResolvedRun& resolved) {
+bool SD4MonitorRuntime::writeAndRecord(const SD4RunEvent& event, const SD4ResolvedRun& resolved) {
     // Runs of one job resolve in any order; the entry never moves back to an older one.
     if (ledger_.hasNewerRun(event)) {
         pendingRuns_.remove(event.runID);
         log_(supersededText + event.runID);
-        return;
+        return true;
     }
     // The end time reaches the ledger before the entry reaches the status file:
     // should the process die in between, an older run still pending cannot
@@ -189,18 +228,19 @@ void SD4MonitorRuntime::writeAndRecord(const SD4RunEvent& event, const SD4Resolv
         writeStatus_(event, resolved, statusFile);
     } catch (const std::exception& error) {
         remainPending(event, error.what());
-        return;
+        return false;
     } catch (...) {
         remainPending(event, unknownErrorDescription);
-        return;
+        return false;
     }
     ledger_.record(event);
     if (!ledger_.save()) {
         log_(ledgerSaveFailedText + event.runID);
-        return;
+        return true;
     }
     pendingRuns_.remove(event.runID);
     log_(writtenText + event.runID);
+    return true;
 }
 
 void SD4MonitorRuntime::remainPending(const SD4RunEvent& event, const std::string& description) {

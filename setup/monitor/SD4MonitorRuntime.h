@@ -25,8 +25,10 @@ namespace quillstone {
 class SD4RunNotificationObserver;
 
 // The headless monitor: turns each run-finished event into a status entry,
-// once per run ID at a time, keeping every run pending until its entry is
-// written and the ledger saved. State lives on the main queue only; resolving
+// keeping every run pending until its entry is written and the ledger saved.
+// Per copy job one run is resolved at a time, the newest pending first: once
+// it is written the older ones leave without a Shortcut run; should it fail,
+// the next older one is tried. Jobs resolve side by side. State lives on the main queue only; resolving
 // runs beside it (a Shortcut process the loop watches). Held by a shared_ptr
 // so that handlers and tasks can tell whether it still exists.
 class SD4MonitorRuntime : public std::enable_shared_from_this<SD4MonitorRuntime> {
@@ -105,10 +107,12 @@ private:
     explicit SD4MonitorRuntime(Dependencies dependencies);
     bool sd4IsSelected() const;
     void resumePendingRuns();
+    void startNewestRunOf(const std::string& copyJobID);
     void startProcessing(const SD4RunEvent& event);
     void process(const SD4RunEvent& event);
     void finish(const SD4RunEvent& event, const SD4ResolveResult& result);
-    void writeAndRecord(const SD4RunEvent& event, const SD4ResolvedRun& resolved);
+    // False when the run stays pending for a later resumption.
+    bool writeAndRecord(const SD4RunEvent& event, const SD4ResolvedRun& resolved);
     void remainPending(const SD4RunEvent& event, const std::string& description);
 
     QuillstoneConfigurationStore configurationStore_;
@@ -120,6 +124,9 @@ private:
     Platform platform_;
     std::function<std::size_t(const std::filesystem::path&)> removeLeftovers_;
     std::set<std::string> processingRunIDs_;
+    std::set<std::string> jobsInFlight_;
+    // Failed since the last start or wake; tried again at the next one.
+    std::set<std::string> failedRunIDs_;
     std::shared_ptr<SD4RunNotificationObserver> runObserver_;
     std::optional<WakeNotifier::Token> wakeObserver_;
     bool started_ = false;
