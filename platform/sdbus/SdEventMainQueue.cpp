@@ -19,6 +19,9 @@ SdEventMainQueue::SdEventMainQueue(sd_event* event) : wakeUp_(::eventfd(0, EFD_C
         ::close(wakeUp_);
         throw std::runtime_error(std::string("sd_event_add_io: ") + std::strerror(-failure));
     }
+    // Posted work waits until the bus has handed over what it holds, so the
+    // work of a burst of notifications runs, and is saved, together.
+    sd_event_source_set_priority(source_, SD_EVENT_PRIORITY_IDLE);
 }
 
 SdEventMainQueue::~SdEventMainQueue() {

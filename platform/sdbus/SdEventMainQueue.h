@@ -11,7 +11,8 @@ struct sd_event_source;
 namespace quillstone {
 
 // The main queue on an sd-event loop: posting from any thread wakes the loop
-// through an eventfd; the work runs on the loop's thread, in posting order.
+// through an eventfd; the work runs on the loop's thread, in posting order,
+// whenever nothing else of the loop is ready.
 class SdEventMainQueue : public MainQueue {
 public:
     explicit SdEventMainQueue(sd_event* event);

@@ -4,6 +4,7 @@
 #include "setup/monitor/SD4RunNotificationObserver.h"
 
 #include <algorithm>
+#include <utility>
 #include <stdexcept>
 
 namespace quillstone {
@@ -113,11 +114,33 @@ void SD4MonitorRuntime::handle(const SD4RunEvent& event) {
         log_(alreadyProcessedText + event.runID);
         return;
     }
-    pendingRuns_.add(event);
-    log_(queuedText + event.runID);
-    // Notified again: worth another try.
-    failedRunIDs_.erase(event.runID);
-    startNewestRunOf(event.copyJobID);
+    arrivals_.push_back(event);
+    if (arrivals_.size() > 1) {
+        return; // already posted
+    }
+    std::weak_ptr<SD4MonitorRuntime> weakSelf = weak_from_this();
+    platform_.mainQueue->post([weakSelf] {
+        if (auto self = weakSelf.lock()) {
+            self->queueArrivals();
+        }
+    });
+}
+
+void SD4MonitorRuntime::queueArrivals() {
+    const std::vector<SD4RunEvent> arrived = std::exchange(arrivals_, {});
+    pendingRuns_.add(arrived);
+    std::vector<std::string> jobs;
+    for (const SD4RunEvent& event : arrived) {
+        log_(queuedText + event.runID);
+        // Notified again: worth another try.
+        failedRunIDs_.erase(event.runID);
+        if (std::find(jobs.begin(), jobs.end(), event.copyJobID) == jobs.end()) {
+            jobs.push_back(event.copyJobID);
+        }
+    }
+    for (const std::string& job : jobs) {
+        startNewestRunOf(job);
+    }
 }
 
 void SD4MonitorRuntime::resumePendingRuns() {
@@ -132,19 +155,25 @@ void SD4MonitorRuntime::resumePendingRuns() {
 
 void SD4MonitorRuntime::startNewestRunOf(const std::string& copyJobID) {
     std::vector<SD4RunEvent> runs;
+    std::vector<std::string> superseded;
     for (const SD4RunEvent& event : pendingRuns_.pendingEvents()) {
         if (event.copyJobID != copyJobID || processingRunIDs_.count(event.runID)) {
             continue;
         }
         // Older than what the file shows, or is about to: it could only move the entry back.
         if (ledger_.hasNewerRun(event)) {
-            pendingRuns_.remove(event.runID);
-            log_(supersededText + event.runID);
+            superseded.push_back(event.runID);
             continue;
         }
         // A run the ledger already holds stays in the store untouched.
         if (!ledger_.hasProcessed(event) && !failedRunIDs_.count(event.runID)) {
             runs.push_back(event);
+        }
+    }
+    if (!superseded.empty()) {
+        pendingRuns_.remove(superseded);
+        for (const std::string& runID : superseded) {
+            log_(supersededText + runID);
         }
     }
     if (runs.empty() || jobsInFlight_.count(copyJobID)) {

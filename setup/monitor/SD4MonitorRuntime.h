@@ -95,7 +95,9 @@ public:
     void start();
     // Stops listening; runs already being processed carry on.
     void stop();
-    // One accepted run-finished event, on the main queue.
+    // One accepted run-finished event, on the main queue. It is queued (saved
+    // in the pending store) by a task posted to the main queue, together with
+    // the others of its burst, before any work on it begins.
     void handle(const SD4RunEvent& event);
 
     bool isListening() const { return runObserver_ != nullptr; }
@@ -107,6 +109,7 @@ private:
     explicit SD4MonitorRuntime(Dependencies dependencies);
     bool sd4IsSelected() const;
     void resumePendingRuns();
+    void queueArrivals();
     void startNewestRunOf(const std::string& copyJobID);
     void startProcessing(const SD4RunEvent& event);
     void process(const SD4RunEvent& event);
@@ -125,6 +128,8 @@ private:
     std::function<std::size_t(const std::filesystem::path&)> removeLeftovers_;
     std::set<std::string> processingRunIDs_;
     std::set<std::string> jobsInFlight_;
+    // Accepted events not yet in the pending store: a burst is saved once.
+    std::vector<SD4RunEvent> arrivals_;
     // Failed since the last start or wake; tried again at the next one.
     std::set<std::string> failedRunIDs_;
     std::shared_ptr<SD4RunNotificationObserver> runObserver_;

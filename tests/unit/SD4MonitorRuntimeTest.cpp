@@ -285,8 +285,8 @@ TEST_F(SD4MonitorRuntimeTest, PerJobTheNewestRunIsResolvedFirstAndOlderOnesLeave
     runtime->handle(at("R6", 60));
     runtime->handle(at("R5", 50));
     runtime->handle(at("R0", 1));
-    EXPECT_EQ(lines.back(), "run dropped, a newer run of its job is already written: R0");
     mainQueue->runAll();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "run dropped, a newer run of its job is already written: R0"), 1);
     finishNextResolve();
     finishNextResolve();
     EXPECT_EQ(resolved, (std::vector<std::string>{"R4", "S1", "R3", "R6"}));
