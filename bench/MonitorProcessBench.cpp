@@ -223,9 +223,10 @@ int main(int argc, char** argv) {
         if (!other) {
             return 1;
         }
-        std::printf("%s after %d runs: resident %.1f MiB, wake-ups %ld; this build / that = %.2f\n", argv[1], runs,
-                    other->second.residentKiB / 1024.0, other->second.wakeUps,
-                    double(cost.residentKiB) / other->second.residentKiB);
+        std::printf("%s: notification to written file, median %.2f ms; after %d runs resident %.1f MiB, wake-ups "
+                    "%ld; this build / that = %.2f (memory), %.2f (time)\n",
+                    argv[1], median(other->first), runs, other->second.residentKiB / 1024.0, other->second.wakeUps,
+                    double(cost.residentKiB) / other->second.residentKiB, total / median(other->first));
     }
     sd_bus_flush_close_unref(sender);
     return 0;
