@@ -1,23 +1,23 @@
 // What the running monitor costs a user: the time from SuperDuper!'s
 // notification to a written backup_status.json with an instant Shortcut,
 // split into the Shortcut's own process time and the monitor's; and what a
-// listening monitor costs while nothing happens (memory, wake-ups).
+// listening monitor costs while nothing happens (memory, wake-ups), next to a
+// bare sd-bus listener measured in the same run. Given the path of another
+// build's quillstone-setup, that one is measured the same way for comparison.
 #include "platform/ChildProcess.h"
 #include "platform/FileManager.h"
 #include "setup/model/QuillstoneConfigurationStore.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TemporaryFolder.h"
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QVariantMap>
+#include <systemd/sd-bus.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -82,19 +82,75 @@ bool waitForLine(const fs::path& log, const std::string& needle, size_t count = 
     return false;
 }
 
-void post(const std::string& runID) {
-    QDBusMessage signal = QDBusMessage::createSignal("/", "com.shirtpocket.SuperDuper", "runFinished");
-    QVariantMap userInfo{{"version", qlonglong(1)},
-                         {"copy_job_id", "JOB-1"},
-                         {"run_id", QString::fromStdString(runID)},
-                         {"outcome", "succeeded"},
-                         {"is_catchup", false},
-                         {"ended_at_unix_nanos", qlonglong(1717171717000000000)}};
-    signal << userInfo;
-    QDBusConnection::sessionBus().send(signal);
-    QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
-        "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetId")); // flush
+void post(sd_bus* bus, const std::string& runID) {
+    sd_bus_emit_signal(bus, "/", "com.shirtpocket.SuperDuper", "runFinished", "a{sv}", 6, "version", "x", int64_t{1},
+                       "copy_job_id", "s", "JOB-1", "run_id", "s", runID.c_str(), "outcome", "s", "succeeded",
+                       "is_catchup", "b", 0, "ended_at_unix_nanos", "x", int64_t{1717171717000000000});
+    sd_bus_flush(bus);
 }
+
+struct IdleCost {
+    long residentKiB = 0;
+    long wakeUps = 0;
+};
+
+// Resident memory after 10 s of rest, and the wake-ups of the 10 s after that.
+IdleCost idleCost(pid_t pid) {
+    std::this_thread::sleep_for(10s);
+    IdleCost cost;
+    cost.residentKiB = statusField(pid, "VmRSS");
+    long before = statusField(pid, "voluntary_ctxt_switches") + statusField(pid, "nonvoluntary_ctxt_switches");
+    std::this_thread::sleep_for(10s);
+    long after = statusField(pid, "voluntary_ctxt_switches") + statusField(pid, "nonvoluntary_ctxt_switches");
+    cost.wakeUps = after - before;
+    return cost;
+}
+
+struct Bench {
+    fs::path home;
+    fs::path launchctl;
+    fs::path log;
+    sd_bus* bus = nullptr;
+
+    // Starts the given quillstone-setup in a fresh copy of the bundle, times
+    // `runs` notifications to their written entries, then measures its rest.
+    std::optional<std::pair<std::vector<double>, IdleCost>> measure(const fs::path& program, int runs) {
+        fs::path bundle = home / ("Quillstone-" + std::to_string(++copies) + ".app");
+        fs::create_directories(bundle / "Contents/MacOS");
+        fs::copy(launchctl.parent_path().parent_path() / "Helpers", bundle / "Contents/Helpers");
+        fs::copy_file(builtBundle / "Contents/Info.plist", bundle / "Contents/Info.plist");
+        fs::copy_file(program, bundle / "Contents/MacOS/quillstone-setup");
+        fs::remove_all(home / ".local/share/Quillstone/sd4-run-ledger.json");
+        const size_t startedBefore = countLines(log, "distributed notification observer registered");
+        ChildProcess monitor("/usr/bin/env", {"HOME=" + home.string(),
+                                              "XDG_DATA_HOME=" + (home / ".local/share").string(),
+                                              "TMPDIR=" + (home / "tmp").string(),
+                                              (bundle / "Contents/MacOS/quillstone-setup").string(),
+                                              "--quillstone-sd4-monitor"});
+        monitor.setStandardInput(ChildProcess::Stream::null);
+        monitor.launch();
+        if (!waitForLine(log, "distributed notification observer registered", startedBefore + 1)) {
+            std::fprintf(stderr, "the monitor did not start listening\n");
+            return std::nullopt;
+        }
+        std::vector<double> totals;
+        for (int run = 0; run < runs; ++run) {
+            std::string runID = "RUN-" + std::to_string(copies) + "-" + std::to_string(run);
+            auto start = steady_clock::now();
+            post(bus, runID);
+            if (!waitForLine(log, "status written for: " + runID)) {
+                std::fprintf(stderr, "run %s was not written\n", runID.c_str());
+                return std::nullopt;
+            }
+            totals.push_back(duration<double, std::milli>(steady_clock::now() - start).count());
+        }
+        IdleCost cost = idleCost(monitor.processIdentifier());
+        ::kill(monitor.processIdentifier(), SIGTERM);
+        monitor.waitUntilExit();
+        return std::make_pair(totals, cost);
+    }
+    int copies = 0;
+};
 
 } // namespace
 
@@ -102,15 +158,16 @@ int main(int argc, char** argv) {
     const int runs = 50;
     testing::TemporaryFolder home;
     testing::PrivateSessionBus bus;
-    QCoreApplication application(argc, argv);
+    sd_bus* sender = nullptr;
+    if (sd_bus_open_user(&sender) < 0) {
+        std::fprintf(stderr, "no session bus\n");
+        return 1;
+    }
 
-    fs::path bundle = home.path() / "Quillstone.app";
-    fs::create_directories(bundle / "Contents/MacOS");
-    fs::create_directories(bundle / "Contents/Helpers");
+    fs::path helpers = home.path() / "Helpers-template/Contents/Helpers";
+    fs::create_directories(helpers);
     fs::create_directories(home.path() / "tmp");
-    fs::copy_file(builtBundle / "Contents/Info.plist", bundle / "Contents/Info.plist");
-    fs::copy_file(builtBundle / "Contents/MacOS/quillstone-setup", bundle / "Contents/MacOS/quillstone-setup");
-    fs::path launchctl = bundle / "Contents/Helpers/launchctl";
+    fs::path launchctl = helpers / "launchctl";
     std::ofstream(launchctl) << instantShortcut;
     fs::permissions(launchctl, fs::perms::owner_all);
 
@@ -136,47 +193,41 @@ int main(int argc, char** argv) {
         childTimes.push_back(duration<double, std::milli>(steady_clock::now() - start).count());
     }
 
-    ChildProcess monitor("/usr/bin/env", {"HOME=" + home.path().string(),
-                                          "XDG_DATA_HOME=" + (home.path() / ".local/share").string(),
-                                          "TMPDIR=" + (home.path() / "tmp").string(),
-                                          (bundle / "Contents/MacOS/quillstone-setup").string(),
-                                          "--quillstone-sd4-monitor"});
-    monitor.setStandardInput(ChildProcess::Stream::null);
-    monitor.launch();
-    if (!waitForLine(log, "distributed notification observer registered")) {
-        std::fprintf(stderr, "the monitor did not start listening\n");
+    Bench bench{home.path(), launchctl, log, sender};
+    auto measured = bench.measure(builtBundle / "Contents/MacOS/quillstone-setup", runs);
+    if (!measured) {
         return 1;
     }
-
-    std::vector<double> totals;
-    for (int run = 0; run < runs; ++run) {
-        std::string runID = "RUN-" + std::to_string(run);
-        auto start = steady_clock::now();
-        post(runID);
-        if (!waitForLine(log, "status written for: " + runID)) {
-            std::fprintf(stderr, "run %s was not written\n", runID.c_str());
-            return 1;
-        }
-        totals.push_back(duration<double, std::milli>(steady_clock::now() - start).count());
-    }
-    double total = median(totals);
+    double total = median(measured->first);
     double child = median(childTimes);
     std::printf("notification to written status file, median of %d: %.2f ms\n", runs, total);
     std::printf("  the Shortcut's process (launchctl + Shortcut, run alone): %.2f ms\n", child);
     std::printf("  the monitor's own share: %.2f ms (%.0f%% of the whole; budget well under 50 ms)\n", total - child,
                 100.0 * (total - child) / total);
 
-    std::this_thread::sleep_for(10s);
-    pid_t pid = monitor.processIdentifier();
-    long rss = statusField(pid, "VmRSS");
-    long before = statusField(pid, "voluntary_ctxt_switches") + statusField(pid, "nonvoluntary_ctxt_switches");
-    std::this_thread::sleep_for(10s);
-    long after = statusField(pid, "voluntary_ctxt_switches") + statusField(pid, "nonvoluntary_ctxt_switches");
-    std::printf("listening monitor after %d runs and 10 s idle: resident %.1f MiB (budget 16 MiB)\n", runs,
-                rss / 1024.0);
-    std::printf("  wake-ups over the next 10 s, all threads: %ld (budget: none periodic)\n", after - before);
+    ChildProcess bare(fs::path(argv[0]).parent_path() / "bare_sdbus_listener", {});
+    bare.setStandardInput(ChildProcess::Stream::null);
+    bare.launch();
+    IdleCost floor = idleCost(bare.processIdentifier());
+    bare.terminate();
+    bare.waitUntilExit();
 
-    ::kill(pid, SIGTERM);
-    monitor.waitUntilExit();
+    const IdleCost& cost = measured->second;
+    std::printf("listening monitor after %d runs and 10 s idle: resident %.1f MiB (budget 8 MiB)\n", runs,
+                cost.residentKiB / 1024.0);
+    std::printf("  wake-ups over the next 10 s, all threads: %ld (budget: none periodic)\n", cost.wakeUps);
+    std::printf("bare sd-bus listener, same run: resident %.1f MiB, wake-ups %ld; monitor / bare = %.2f\n",
+                floor.residentKiB / 1024.0, floor.wakeUps, double(cost.residentKiB) / floor.residentKiB);
+    if (argc > 1) {
+        auto other = bench.measure(argv[1], runs);
+        if (!other) {
+            return 1;
+        }
+        std::printf("%s: notification to written file, median %.2f ms; after %d runs resident %.1f MiB, wake-ups "
+                    "%ld; this build / that = %.2f (memory), %.2f (time)\n",
+                    argv[1], median(other->first), runs, other->second.residentKiB / 1024.0, other->second.wakeUps,
+                    double(cost.residentKiB) / other->second.residentKiB, total / median(other->first));
+    }
+    sd_bus_flush_close_unref(sender);
     return 0;
 }

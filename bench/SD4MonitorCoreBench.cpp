@@ -45,11 +45,13 @@ struct RuntimeRig {
     RuntimeRig() {
         QuillstoneConfigurationStore(files).save(QuillstoneConfiguration{1, QuillstoneIntegration::sd4, "/data/Q"});
         SD4MonitorRuntime::Platform platform{std::make_shared<FakeDistributedNotificationCenter>(),
-                                             std::make_shared<FakeWakeNotifier>(), mainQueue, background, nullptr};
-        auto resolve = [](const SD4RunEvent& event) {
-            SD4ResolvedRun run;
-            run.runID = event.runID;
-            return run;
+                                             std::make_shared<FakeWakeNotifier>(), mainQueue, nullptr};
+        auto resolve = [this](const SD4RunEvent& event, std::function<void(SD4ResolveResult)> done) {
+            background->run([this, event, done] {
+                SD4ResolvedRun run;
+                run.runID = event.runID;
+                mainQueue->post([done, run] { done(run); });
+            });
         };
         auto write = [this](const SD4RunEvent&, const SD4ResolvedRun&, const std::filesystem::path&) {
             statusWrittenAt = std::chrono::steady_clock::now();

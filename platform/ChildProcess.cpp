@@ -84,10 +84,17 @@ void ChildProcess::launch() {
     }
     argv.push_back(nullptr);
 
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (startsProcessGroup_) {
+        posix_spawnattr_setpgroup(&attributes, 0);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    }
     pid_t pid = -1;
     if (failure == 0) {
-        failure = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+        failure = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     }
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     for (int end : childEnds) {
         ::close(end);
@@ -156,6 +163,18 @@ void ChildProcess::kill() {
     if (hasLaunched() && !ended_) {
         ::kill(pid_, SIGKILL);
     }
+}
+
+void ChildProcess::killProcessGroup() {
+    if (!hasLaunched()) {
+        return;
+    }
+    // Members may outlive the leader; the group keeps its id while any is left.
+    if (startsProcessGroup_) {
+        ::killpg(pid_, SIGKILL);
+    }
+    kill();
+    waitUntilExit();
 }
 
 std::string ChildProcess::drain(int& descriptor, std::size_t keep) {

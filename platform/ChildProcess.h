@@ -40,6 +40,10 @@ public:
     void setStandardOutput(Stream stream, int descriptor = -1);
     void setStandardError(Stream stream, int descriptor = -1);
 
+    // The child leads a process group of its own, so that what it starts can
+    // be ended with it (killProcessGroup).
+    void setStartsProcessGroup(bool startsGroup) { startsProcessGroup_ = startsGroup; }
+
     const std::filesystem::path& executable() const { return executable_; }
     const std::vector<std::string>& arguments() const { return arguments_; }
 
@@ -54,7 +58,12 @@ public:
     // Polite termination (SIGTERM), and the kill signal.
     void terminate();
     void kill();
+    // SIGKILL to the child's whole group (setStartsProcessGroup), then reaps the child.
+    void killProcessGroup();
 
+    // The parent's end of a piped standard error, for a caller that reads it
+    // as it arrives; -1 when not piped. Stays owned by this object.
+    int standardErrorDescriptor() const { return errorPipe_; }
     // Exit status, or the signal number when a signal ended the child. Valid once ended.
     int terminationStatus() const { return status_; }
     TerminationReason terminationReason() const { return reason_; }
@@ -80,6 +89,7 @@ private:
     int outputPipe_ = -1;
     int errorPipe_ = -1;
     pid_t pid_ = -1;
+    bool startsProcessGroup_ = false;
     bool ended_ = false;
     int status_ = 0;
     TerminationReason reason_ = TerminationReason::exit;

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev adwaita-icon-theme
-  nlohmann-json3-dev libplist-dev libicu-dev
+  nlohmann-json3-dev libplist-dev libicu-dev libsystemd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   dbus dbus-bin libglib2.0-bin
   locales xvfb procps

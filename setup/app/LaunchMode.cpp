@@ -1,29 +1,28 @@
 #include "setup/app/LaunchMode.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace quillstone {
+
+namespace {
+std::vector<std::string>& ownArguments() {
+    static std::vector<std::string> arguments;
+    return arguments;
+}
+} // namespace
 
 bool isMonitorMode(const std::vector<std::string>& arguments) {
     return std::find(arguments.begin(), arguments.end(), monitorModeArgument) != arguments.end();
 }
 
-std::vector<std::string> processArguments() {
-    std::ifstream stream("/proc/self/cmdline", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+void setProcessArguments(int argc, const char* const* argv) {
     std::vector<std::string> arguments;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\0', start);
-        if (end == std::string::npos) {
-            end = bytes.size();
-        }
-        arguments.push_back(bytes.substr(start, end - start));
-        start = end + 1;
+    for (int index = 0; index < argc && argv[index] != nullptr; ++index) {
+        arguments.emplace_back(argv[index]);
     }
-    return arguments;
+    ownArguments() = std::move(arguments);
 }
+
+std::vector<std::string> processArguments() { return ownArguments(); }
 
 } // namespace quillstone

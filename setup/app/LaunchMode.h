@@ -11,8 +11,10 @@ constexpr const char* monitorModeArgument = "--quillstone-sd4-monitor";
 // True when any argument, the program path included, is exactly the monitor flag.
 bool isMonitorMode(const std::vector<std::string>& arguments);
 
-// This process's own argument list as the kernel holds it (/proc/self/cmdline),
-// read afresh on every call.
+// Keeps main's argument list (argv[0] included) as this process's own; call
+// first thing in main, before any toolkit edits argv.
+void setProcessArguments(int argc, const char* const* argv);
+// The list main was given; empty until setProcessArguments.
 std::vector<std::string> processArguments();
 
 } // namespace quillstone

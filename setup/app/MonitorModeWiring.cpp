@@ -5,10 +5,8 @@
 #include "platform/SupportFolder.h"
 #include "platform/LinuxVolumes.h"
 #include "platform/SystemTools.h"
-#include "platform/qt/LogindWakeNotifier.h"
-#include "platform/ThreadPoolBackgroundQueue.h"
-#include "platform/qt/QtDistributedNotificationCenter.h"
-#include "platform/qt/QtMainQueue.h"
+#include "platform/sdbus/SdBusDistributedNotificationCenter.h"
+#include "platform/sdbus/SdBusLogindWakeNotifier.h"
 #include "setup/monitor/SD4LeftoverSweeper.h"
 #include "setup/monitor/SD4MonitorRuntime.h"
 #include "setup/monitor/SD4ShortcutResolver.h"
@@ -21,13 +19,13 @@ namespace quillstone {
 
 namespace {
 
-// Everything monitor mode owns, built once the application object exists
-// (the D-Bus ports need it) and torn down in reverse at termination.
+// Everything monitor mode owns, built when the monitor starts and torn down
+// in reverse at termination.
 struct MonitorModeState {
+    MonitorModeChannels channels;
     LinuxVolumes volumes;
     std::shared_ptr<SD4ShortcutResolver> resolver;
     std::shared_ptr<SD4StatusWriter> statusWriter;
-    std::shared_ptr<ThreadPoolBackgroundQueue> backgroundQueue;
     std::shared_ptr<SD4MonitorRuntime> runtime;
     // Held for the life of the process: while it is held no other monitor of
     // this user runs, so what we find of ours on disk is a dead one's leftover.
@@ -42,15 +40,17 @@ struct MonitorModeState {
             // Without the folder there is nothing to lock and nothing left over.
         }
         instanceLock = FolderLock::tryAcquire(support);
-        resolver = std::make_shared<SD4ShortcutResolver>(files, SystemTools::current());
+        resolver = std::make_shared<SD4ShortcutResolver>(files, SystemTools::current(), channels.childWatcher);
         statusWriter = std::make_shared<SD4StatusWriter>(files, volumes);
-        backgroundQueue = std::make_shared<ThreadPoolBackgroundQueue>();
-        SD4MonitorRuntime::Platform platform{std::make_shared<QtDistributedNotificationCenter>(),
-                                             std::make_shared<LogindWakeNotifier>(),
-                                             std::make_shared<QtMainQueue>(), backgroundQueue,
+        SD4MonitorRuntime::Platform platform{
+            std::make_shared<SdBusDistributedNotificationCenter>(channels.sessionBus),
+            std::make_shared<SdBusLogindWakeNotifier>(channels.openSystemBus ? channels.openSystemBus() : nullptr),
+            channels.mainQueue,
                                              // Linux has no Dock icon to hide and monitor mode has no window.
                                              [] {}};
-        auto resolve = [resolver = resolver](const SD4RunEvent& event) { return resolver->resolve(event); };
+        auto resolve = [resolver = resolver](const SD4RunEvent& event, std::function<void(SD4ResolveResult)> done) {
+            resolver->begin(event, std::move(done));
+        };
         auto writeStatus = [writer = statusWriter](const SD4RunEvent& event, const SD4ResolvedRun& run,
                                                    const std::filesystem::path& statusFile) {
             writer->write(event, run, statusFile);
@@ -65,17 +65,22 @@ struct MonitorModeState {
         runtime->start();
     }
 
+    // The runs still being resolved stay pending for the next start.
     void stop() {
         if (runtime) {
             runtime->stop();
+        }
+        if (resolver) {
+            resolver->cancelAll();
         }
     }
 };
 
 } // namespace
 
-MonitorModeHooks makeMonitorModeHooks() {
+MonitorModeHooks makeMonitorModeHooks(MonitorModeChannels channels) {
     auto state = std::make_shared<MonitorModeState>();
+    state->channels = std::move(channels);
     return MonitorModeHooks{[state] { state->start(); }, [state] { state->stop(); }};
 }
 

@@ -1,12 +1,35 @@
 #include "setup/app/Quillstone_SetupApp.h"
 
-#include "platform/ProcRunningApplications.h"
-
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <unistd.h>
 
 namespace quillstone {
 
+namespace {
+
+[[noreturn]] void becomeHeadlessMonitor(char** argv) {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path monitor = self.parent_path() / "quillstone-setup";
+    if (!error && self.is_absolute()) {
+        ::execv(monitor.c_str(), argv);
+    }
+    std::cerr << "Quillstone could not start its monitor \"" << monitor.string()
+              << "\": " << (error ? error.message() : std::strerror(errno)) << std::endl;
+    std::exit(1);
+}
+
+} // namespace
+
 std::unique_ptr<QCoreApplication> Quillstone_SetupApp::makeApplication(int& argc, char** argv, WizardScene* scene) {
-    if (scene == nullptr || isMonitorMode(std::vector<std::string>(argv, argv + argc))) {
+    setProcessArguments(argc, argv);
+    if (isMonitorMode(processArguments())) {
+        becomeHeadlessMonitor(argv);
+    }
+    if (scene == nullptr) {
         return std::make_unique<QCoreApplication>(argc, argv);
     }
     return scene->makeApplication(argc, argv);
@@ -49,11 +72,6 @@ void Quillstone_SetupApp::activate(const WizardInstanceService::PlatformData& pl
 
 void Quillstone_SetupApp::launch() {
     QCoreApplication* application = QCoreApplication::instance();
-    // Bringing a running wizard forward goes through its own bus name; only its owner counts.
-    ProcRunningApplications::shared().setActivator([](const RunningApplication& running) {
-        return running.bundleIdentifier == QuillstoneSetupSession::setupBundleIdentifier &&
-               WizardInstanceService::activateProcess(running.processIdentifier);
-    });
     _appDelegate.applicationWillFinishLaunching();
 
     connections_.push_back(QObject::connect(application, &QCoreApplication::aboutToQuit,
@@ -61,11 +79,7 @@ void Quillstone_SetupApp::launch() {
 
     _appDelegate.applicationDidFinishLaunching();
 
-    if (_appDelegate.isMonitorMode()) {
-        reopenService_ = std::make_unique<ReopenDBusService>(
-            [this] { return _appDelegate.applicationShouldHandleReopen(false); });
-        reopenService_->registerOnSessionBus();
-    } else if (scene_) {
+    if (scene_ && !_appDelegate.isMonitorMode()) {
         scene_->present(_appDelegate, configurationStore_);
     }
 }

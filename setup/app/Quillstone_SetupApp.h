@@ -3,10 +3,8 @@
 #include "platform/Clock.h"
 #include "setup/app/BundleSetupInstanceLauncher.h"
 #include "setup/app/LaunchMode.h"
-#include "setup/app/MonitorModeWiring.h"
 #include "setup/app/ConsoleApplicationControl.h"
 #include "setup/app/QuillstoneAppDelegate.h"
-#include "setup/app/ReopenDBusService.h"
 #include "setup/app/WizardInstanceService.h"
 #include "setup/app/WizardScene.h"
 #include "setup/model/QuillstoneConfigurationStore.h"
@@ -22,7 +20,8 @@ class Quillstone_SetupApp {
 public:
     struct Environment {
         std::function<std::vector<std::string>()> arguments = processArguments;
-        MonitorModeHooks monitor = makeMonitorModeHooks();
+        // The monitor runs in the headless program (see makeApplication); tests may hand in hooks.
+        MonitorModeHooks monitor = {};
         QuillstoneSetupSession& session = QuillstoneSetupSession::shared();
         QuillstoneProcessRegistry& registry = QuillstoneProcessRegistry::shared();
         const Clock& clock = SystemClock::shared();
@@ -30,7 +29,10 @@ public:
         std::shared_ptr<WizardScene> scene;
     };
 
-    // A display-free QCoreApplication in monitor mode or without a scene, the scene's otherwise.
+    // Keeps argv as the process's arguments first. In monitor mode the process
+    // becomes the headless program beside it (same arguments), which links no
+    // GUI library; it does not return then. A display-free QCoreApplication
+    // without a scene, the scene's otherwise.
     static std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, WizardScene* scene);
 
     Quillstone_SetupApp();
@@ -54,7 +56,6 @@ private:
     BundleSetupInstanceLauncher launcher_;
     QuillstoneAppDelegate _appDelegate;
     QuillstoneConfigurationStore configurationStore_;
-    std::unique_ptr<ReopenDBusService> reopenService_;
     std::vector<QMetaObject::Connection> connections_;
 };
 

@@ -1,14 +1,19 @@
 #pragma once
 
-#include <QDBusVirtualObject>
+#include "platform/sdbus/SdBusBooleanMethod.h"
+
 #include <functional>
+#include <memory>
 
 namespace quillstone {
 
+class SdBusConnection;
+
 // The monitor-mode process's answer to "reopen": the method Reopen on the object
-// "/" of the session-bus name com.quillstone.Quillstone-Setup. Linux has no
-// reopen event of its own; this is how a launcher or a user asks for the wizard.
-class ReopenDBusService : public QDBusVirtualObject {
+// "/" of the session-bus name com.quillstone.Quillstone-Setup, answering a
+// boolean. Linux has no reopen event of its own; this is how a launcher or a
+// user asks for the wizard.
+class ReopenDBusService {
 public:
     static constexpr const char* serviceName = "com.quillstone.Quillstone-Setup";
     static constexpr const char* objectPath = "/";
@@ -17,17 +22,12 @@ public:
     static constexpr const char* methodName = "Reopen";
 
     explicit ReopenDBusService(std::function<bool()> reopen);
-    ~ReopenDBusService() override;
 
     // False when there is no session bus or the name is taken; the monitor runs on without it.
-    bool registerOnSessionBus();
-
-    QString introspect(const QString& path) const override;
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
+    bool registerOnSessionBus(std::shared_ptr<SdBusConnection> sessionBus);
 
 private:
-    std::function<bool()> reopen_;
-    bool registered_ = false;
+    SdBusBooleanMethod method_;
 };
 
 } // namespace quillstone

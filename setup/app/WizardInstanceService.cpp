@@ -85,18 +85,6 @@ bool WizardInstanceService::activateRunningInstance(const PlatformData& platform
            QDBusMessage::ReplyMessage;
 }
 
-bool WizardInstanceService::activateProcess(pid_t processIdentifier) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (processIdentifier <= 0 || !bus.isConnected() || bus.interface() == nullptr) {
-        return false;
-    }
-    const auto owner = bus.interface()->servicePid(text(serviceName));
-    if (!owner.isValid() || owner.value() != static_cast<uint>(processIdentifier)) {
-        return false;
-    }
-    return activateRunningInstance({});
-}
-
 WizardInstanceService::PlatformData WizardInstanceService::launchPlatformData() {
     PlatformData data;
     for (const auto& [variable, key] : {std::pair{"XDG_ACTIVATION_TOKEN", "activation-token"},

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "setup/app/WizardBusName.h"
+
 #include <QDBusVirtualObject>
 
 #include <functional>
@@ -15,8 +17,8 @@ namespace quillstone {
 // launch asks it to come forward instead of running beside it.
 class WizardInstanceService : public QDBusVirtualObject {
 public:
-    static constexpr const char* serviceName = "com.quillstone.Quillstone-Setup.Wizard";
-    static constexpr const char* objectPath = "/com/quillstone/Quillstone_Setup/Wizard";
+    static constexpr const char* serviceName = WizardBusName::serviceName;
+    static constexpr const char* objectPath = WizardBusName::objectPath;
     static constexpr const char* interfaceName = "org.freedesktop.Application";
 
     // Platform data of an activation: "activation-token" (Wayland), "desktop-startup-id" (X11).
@@ -31,8 +33,6 @@ public:
 
     // Asks the wizard that owns the name to come forward; false when none answered.
     static bool activateRunningInstance(const PlatformData& platformData);
-    // The same, only when the name's owner is this process: an answer about that process.
-    static bool activateProcess(pid_t processIdentifier);
     // What this launch carries from the launcher that started it.
     static PlatformData launchPlatformData();
 

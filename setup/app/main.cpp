@@ -1,7 +1,5 @@
+#include "setup/app/HeadlessSetupApp.h"
 #include "setup/app/LaunchMode.h"
-#include "setup/app/MainThreadEventPump.h"
-#include "setup/app/Quillstone_SetupApp.h"
-#include "setup/app/TerminationSignals.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,8 +14,12 @@ namespace {
 // same process, arguments and bundle.
 [[noreturn]] void becomeWizard(char** argv) {
     std::error_code error;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    std::filesystem::path wizard = self.parent_path() / "quillstone-setup-wizard";
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || !self.is_absolute()) {
+        std::cerr << "Quillstone could not find its own program file: " << error.message() << std::endl;
+        std::exit(1);
+    }
+    const std::filesystem::path wizard = self.parent_path() / "quillstone-setup-wizard";
     ::execv(wizard.c_str(), argv);
     std::cerr << "Quillstone could not start its setup window \"" << wizard.string() << "\": " << std::strerror(errno)
               << std::endl;
@@ -28,13 +30,15 @@ namespace {
 
 int main(int argc, char** argv) {
     using namespace quillstone;
+    setProcessArguments(argc, argv);
     if (!isMonitorMode(processArguments())) {
         becomeWizard(argv);
     }
-    auto application = Quillstone_SetupApp::makeApplication(argc, argv, nullptr);
-    TerminationSignals terminationSignals;
-    QuillstoneProcessRegistry::shared().setMainThreadEventPump(pumpMainThreadEvents);
-    Quillstone_SetupApp setupApp;
-    setupApp.launch();
-    return application->exec();
+    try {
+        HeadlessSetupApp app;
+        return app.run();
+    } catch (const std::exception& error) {
+        std::cerr << "Quillstone could not start its monitor: " << error.what() << std::endl;
+        return 1;
+    }
 }

@@ -3,6 +3,8 @@
 #include "setup/model/QuillstoneStatusDocument.h"
 #include "setup/monitor/SD4RunNotificationObserver.h"
 
+#include <algorithm>
+#include <utility>
 #include <stdexcept>
 
 namespace quillstone {
@@ -31,8 +33,7 @@ SD4MonitorRuntime::SD4MonitorRuntime(Dependencies dependencies)
       pendingRuns_(std::move(dependencies.pendingRuns)), resolve_(std::move(dependencies.resolve)),
       writeStatus_(std::move(dependencies.writeStatus)), log_(std::move(dependencies.log)),
       platform_(std::move(dependencies.platform)), removeLeftovers_(std::move(dependencies.removeLeftovers)) {
-    if (!platform_.notificationCenter || !platform_.wakeNotifier || !platform_.mainQueue ||
-        !platform_.backgroundQueue) {
+    if (!platform_.notificationCenter || !platform_.wakeNotifier || !platform_.mainQueue) {
         throw std::invalid_argument(missingPortText);
     }
     if (!log_) {
@@ -113,24 +114,83 @@ void SD4MonitorRuntime::handle(const SD4RunEvent& event) {
         log_(alreadyProcessedText + event.runID);
         return;
     }
-    pendingRuns_.add(event);
-    log_(queuedText + event.runID);
-    startProcessing(event);
+    arrivals_.push_back(event);
+    if (arrivals_.size() > 1) {
+        return; // already posted
+    }
+    std::weak_ptr<SD4MonitorRuntime> weakSelf = weak_from_this();
+    platform_.mainQueue->post([weakSelf] {
+        if (auto self = weakSelf.lock()) {
+            self->queueArrivals();
+        }
+    });
+}
+
+void SD4MonitorRuntime::queueArrivals() {
+    const std::vector<SD4RunEvent> arrived = std::exchange(arrivals_, {});
+    pendingRuns_.add(arrived);
+    std::vector<std::string> jobs;
+    for (const SD4RunEvent& event : arrived) {
+        log_(queuedText + event.runID);
+        // Notified again: worth another try.
+        failedRunIDs_.erase(event.runID);
+        if (std::find(jobs.begin(), jobs.end(), event.copyJobID) == jobs.end()) {
+            jobs.push_back(event.copyJobID);
+        }
+    }
+    for (const std::string& job : jobs) {
+        startNewestRunOf(job);
+    }
 }
 
 void SD4MonitorRuntime::resumePendingRuns() {
+    failedRunIDs_.clear();
+    std::set<std::string> jobs;
     for (const SD4RunEvent& event : pendingRuns_.pendingEvents()) {
-        // A run the ledger already holds stays in the store untouched.
-        if (!ledger_.hasProcessed(event)) {
-            startProcessing(event);
+        if (jobs.insert(event.copyJobID).second) {
+            startNewestRunOf(event.copyJobID);
         }
     }
+}
+
+void SD4MonitorRuntime::startNewestRunOf(const std::string& copyJobID) {
+    std::vector<SD4RunEvent> runs;
+    std::vector<std::string> superseded;
+    for (const SD4RunEvent& event : pendingRuns_.pendingEvents()) {
+        if (event.copyJobID != copyJobID || processingRunIDs_.count(event.runID)) {
+            continue;
+        }
+        // Older than what the file shows, or is about to: it could only move the entry back.
+        if (ledger_.hasNewerRun(event)) {
+            superseded.push_back(event.runID);
+            continue;
+        }
+        // A run the ledger already holds stays in the store untouched.
+        if (!ledger_.hasProcessed(event) && !failedRunIDs_.count(event.runID)) {
+            runs.push_back(event);
+        }
+    }
+    if (!superseded.empty()) {
+        pendingRuns_.remove(superseded);
+        for (const std::string& runID : superseded) {
+            log_(supersededText + runID);
+        }
+    }
+    if (runs.empty() || jobsInFlight_.count(copyJobID)) {
+        return; // the run in flight picks the next one when it ends
+    }
+    // Newest first; of two that ended at once, the later arrival.
+    auto newest = std::max_element(runs.rbegin(), runs.rend(), [](const SD4RunEvent& left, const SD4RunEvent& right) {
+        return left.endedAtUnixNanos < right.endedAtUnixNanos;
+    });
+    startProcessing(*newest);
 }
 
 void SD4MonitorRuntime::startProcessing(const SD4RunEvent& event) {
     if (!processingRunIDs_.insert(event.runID).second) {
         return;
     }
+    jobsInFlight_.insert(event.copyJobID);
     std::weak_ptr<SD4MonitorRuntime> weakSelf = weak_from_this();
     platform_.mainQueue->post([weakSelf, event] {
         if (auto self = weakSelf.lock()) {
@@ -141,42 +201,45 @@ void SD4MonitorRuntime::startProcessing(const SD4RunEvent& event) {
 
 void SD4MonitorRuntime::process(const SD4RunEvent& event) {
     log_(runningShortcutText + event.runID);
-    // The background work holds nothing of the runtime but a weak reference,
-    // and never touches it: the answer goes back through the main queue.
     std::weak_ptr<SD4MonitorRuntime> weakSelf = weak_from_this();
-    std::shared_ptr<MainQueue> mainQueue = platform_.mainQueue;
-    platform_.backgroundQueue->run([weakSelf, mainQueue, resolve = resolve_, event] {
-        ResolveResult result;
-        try {
-            result = resolve(event);
-        } catch (const std::exception& error) {
-            result = std::string(error.what());
-        } catch (...) {
-            result = std::string(unknownErrorDescription);
-        }
-        mainQueue->post([weakSelf, event, result = std::move(result)] {
+    SD4ResolveResult failure;
+    try {
+        resolve_(event, [weakSelf, event](SD4ResolveResult result) {
             if (auto self = weakSelf.lock()) {
                 self->finish(event, result);
             }
         });
-    });
+        return;
+    } catch (const std::exception& error) {
+        failure = std::string(error.what());
+    } catch (...) {
+        failure = std::string(unknownErrorDescription);
+    }
+    finish(event, failure);
 }
 
-void SD4MonitorRuntime::finish(const SD4RunEvent& event, const ResolveResult& result) {
+void SD4MonitorRuntime::finish(const SD4RunEvent& event, const SD4ResolveResult& result) {
+    bool done = false;
     if (auto description = std::get_if<std::string>(&result)) {
         remainPending(event, *description);
     } else {
-        writeAndRecord(event, std::get<SD4ResolvedRun>(result));
+        done = writeAndRecord(event, std::get<SD4ResolvedRun>(result));
+    }
+    if (!done) {
+        failedRunIDs_.insert(event.runID);
     }
     processingRunIDs_.erase(event.runID);
+    jobsInFlight_.erase(event.copyJobID);
+    // The next newer arrival, or, after a failure, the next older run.
+    startNewestRunOf(event.copyJobID);
 }
 
-void SD4MonitorRuntime::writeAndRecord(const SD4RunEvent& event, const SD4ResolvedRun& resolved) {
+bool SD4MonitorRuntime::writeAndRecord(const SD4RunEvent& event, const SD4ResolvedRun& resolved) {
     // Runs of one job resolve in any order; the entry never moves back to an older one.
     if (ledger_.hasNewerRun(event)) {
         pendingRuns_.remove(event.runID);
         log_(supersededText + event.runID);
-        return;
+        return true;
     }
     // The end time reaches the ledger before the entry reaches the status file:
     // should the process die in between, an older run still pending cannot
@@ -194,18 +257,19 @@ void SD4MonitorRuntime::writeAndRecord(const SD4RunEvent& event, const SD4Resolv
         writeStatus_(event, resolved, statusFile);
     } catch (const std::exception& error) {
         remainPending(event, error.what());
-        return;
+        return false;
     } catch (...) {
         remainPending(event, unknownErrorDescription);
-        return;
+        return false;
     }
     ledger_.record(event);
     if (!ledger_.save()) {
         log_(ledgerSaveFailedText + event.runID);
-        return;
+        return true;
     }
     pendingRuns_.remove(event.runID);
     log_(writtenText + event.runID);
+    return true;
 }
 
 void SD4MonitorRuntime::remainPending(const SD4RunEvent& event, const std::string& description) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/BackgroundQueue.h"
 #include "platform/Clock.h"
 #include "platform/DistributedNotificationCenter.h"
 #include "platform/FileManager.h"
@@ -26,14 +25,18 @@ namespace quillstone {
 class SD4RunNotificationObserver;
 
 // The headless monitor: turns each run-finished event into a status entry,
-// once per run ID at a time, keeping every run pending until its entry is
-// written and the ledger saved. State lives on the main queue only; resolving
-// runs on the background queue. Held by a shared_ptr so that handlers and
-// tasks can tell whether it still exists.
+// keeping every run pending until its entry is written and the ledger saved.
+// Per copy job one run is resolved at a time, the newest pending first: once
+// it is written the older ones leave without a Shortcut run; should it fail,
+// the next older one is tried. Jobs resolve side by side. State lives on the main queue only; resolving
+// runs beside it (a Shortcut process the loop watches). Held by a shared_ptr
+// so that handlers and tasks can tell whether it still exists.
 class SD4MonitorRuntime : public std::enable_shared_from_this<SD4MonitorRuntime> {
 public:
-    // Blocking and thread-safe; throws std::exception whose what() is the description.
-    using Resolve = std::function<SD4ResolvedRun(const SD4RunEvent&)>;
+    // Starts resolving and returns at once; `done` runs once, later, on the
+    // main queue, with the run or the error's description. May throw
+    // std::exception instead of starting.
+    using Resolve = std::function<void(const SD4RunEvent&, std::function<void(SD4ResolveResult)> done)>;
     // Called on the main queue; throws std::exception whose what() is the description.
     using WriteStatus =
         std::function<void(const SD4RunEvent&, const SD4ResolvedRun&, const std::filesystem::path& statusFile)>;
@@ -53,14 +56,13 @@ public:
     static constexpr const char* unknownErrorDescription = "unknown error";
     // A programming error: every platform port but becomeAccessory is required.
     static constexpr const char* missingPortText = "The SD4 monitor needs a notification center, a wake notifier "
-                                                   "and both queues.";
+                                                   "and a main queue.";
 
     // The event sources and queues of the running program.
     struct Platform {
         std::shared_ptr<DistributedNotificationCenter> notificationCenter;
         std::shared_ptr<WakeNotifier> wakeNotifier;
         std::shared_ptr<MainQueue> mainQueue;
-        std::shared_ptr<BackgroundQueue> backgroundQueue;
         // Become a background (accessory) application and hide any window; may be empty.
         std::function<void()> becomeAccessory;
     };
@@ -93,7 +95,9 @@ public:
     void start();
     // Stops listening; runs already being processed carry on.
     void stop();
-    // One accepted run-finished event, on the main queue.
+    // One accepted run-finished event, on the main queue. It is queued (saved
+    // in the pending store) by a task posted to the main queue, together with
+    // the others of its burst, before any work on it begins.
     void handle(const SD4RunEvent& event);
 
     bool isListening() const { return runObserver_ != nullptr; }
@@ -102,15 +106,16 @@ public:
     const SD4PendingRunStore& pendingRuns() const { return pendingRuns_; }
 
 private:
-    using ResolveResult = std::variant<SD4ResolvedRun, std::string>;
-
     explicit SD4MonitorRuntime(Dependencies dependencies);
     bool sd4IsSelected() const;
     void resumePendingRuns();
+    void queueArrivals();
+    void startNewestRunOf(const std::string& copyJobID);
     void startProcessing(const SD4RunEvent& event);
     void process(const SD4RunEvent& event);
-    void finish(const SD4RunEvent& event, const ResolveResult& result);
-    void writeAndRecord(const SD4RunEvent& event, const SD4ResolvedRun& resolved);
+    void finish(const SD4RunEvent& event, const SD4ResolveResult& result);
+    // False when the run stays pending for a later resumption.
+    bool writeAndRecord(const SD4RunEvent& event, const SD4ResolvedRun& resolved);
     void remainPending(const SD4RunEvent& event, const std::string& description);
 
     QuillstoneConfigurationStore configurationStore_;
@@ -122,6 +127,11 @@ private:
     Platform platform_;
     std::function<std::size_t(const std::filesystem::path&)> removeLeftovers_;
     std::set<std::string> processingRunIDs_;
+    std::set<std::string> jobsInFlight_;
+    // Accepted events not yet in the pending store: a burst is saved once.
+    std::vector<SD4RunEvent> arrivals_;
+    // Failed since the last start or wake; tried again at the next one.
+    std::set<std::string> failedRunIDs_;
     std::shared_ptr<SD4RunNotificationObserver> runObserver_;
     std::optional<WakeNotifier::Token> wakeObserver_;
     bool started_ = false;

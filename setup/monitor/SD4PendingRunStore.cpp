@@ -80,15 +80,23 @@ std::string SD4PendingRunStore::encode(const Storage& storage) {
     return compactJson(json{{"schemaVersion", storage.schemaVersion}, {"events", std::move(events)}});
 }
 
-void SD4PendingRunStore::add(const SD4RunEvent& event) {
-    const bool known = std::any_of(storage_.events.begin(), storage_.events.end(),
-                                   [&](const PendingEvent& stored) { return stored.runID == event.runID; });
-    if (known) {
-        return;
+void SD4PendingRunStore::add(const SD4RunEvent& event) { add(std::vector<SD4RunEvent>{event}); }
+
+void SD4PendingRunStore::add(const std::vector<SD4RunEvent>& events) {
+    bool appended = false;
+    for (const SD4RunEvent& event : events) {
+        const bool known = std::any_of(storage_.events.begin(), storage_.events.end(),
+                                       [&](const PendingEvent& stored) { return stored.runID == event.runID; });
+        if (!known) {
+            storage_.events.push_back(PendingEvent{event.copyJobID, event.runID,
+                                                   std::string(rawValue(event.outcome)), event.isCatchup,
+                                                   event.endedAtUnixNanos});
+            appended = true;
+        }
     }
-    storage_.events.push_back(PendingEvent{event.copyJobID, event.runID, std::string(rawValue(event.outcome)),
-                                           event.isCatchup, event.endedAtUnixNanos});
-    save();
+    if (appended) {
+        save();
+    }
 }
 
 std::vector<SD4RunEvent> SD4PendingRunStore::pendingEvents() const {
@@ -104,8 +112,12 @@ std::vector<SD4RunEvent> SD4PendingRunStore::pendingEvents() const {
     return result;
 }
 
-void SD4PendingRunStore::remove(const std::string& runID) {
-    std::erase_if(storage_.events, [&](const PendingEvent& stored) { return stored.runID == runID; });
+void SD4PendingRunStore::remove(const std::string& runID) { remove(std::vector<std::string>{runID}); }
+
+void SD4PendingRunStore::remove(const std::vector<std::string>& runIDs) {
+    std::erase_if(storage_.events, [&](const PendingEvent& stored) {
+        return std::find(runIDs.begin(), runIDs.end(), stored.runID) != runIDs.end();
+    });
     save();
 }
 

@@ -51,8 +51,12 @@ public:
     void add(const SD4RunEvent& event);
     // The stored events that make a valid event, in stored order; the others stay in the file.
     std::vector<SD4RunEvent> pendingEvents() const;
+    // The same for several events with one save, when any was appended.
+    void add(const std::vector<SD4RunEvent>& events);
     // Removes every event with this run ID, then saves, also when none matched.
     void remove(const std::string& runID);
+    // Removes every event with one of these run IDs, with one save.
+    void remove(const std::vector<std::string>& runIDs);
     // Failures are swallowed; the events stay in memory for the next save.
     void save();
     // Deletes the file if there is one, then empties the store; raises the file system's error.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 
 namespace quillstone {
 
@@ -27,5 +28,8 @@ struct SD4ResolvedRun {
 
     bool operator==(const SD4ResolvedRun&) const = default;
 };
+
+// A resolved run, or the description of why it could not be resolved.
+using SD4ResolveResult = std::variant<SD4ResolvedRun, std::string>;
 
 } // namespace quillstone

@@ -5,7 +5,9 @@
 #include "platform/UnicodeText.h"
 #include "platform/Uuid.h"
 
+#include <csignal>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace quillstone {
@@ -18,7 +20,13 @@ std::string SD4ShortcutResolver::Request::encoded() const {
 }
 
 SD4ShortcutResolver::SD4ShortcutResolver(FileManager& fileManager, SystemTools tools)
-    : fileManager_(fileManager), tools_(std::move(tools)) {}
+    : SD4ShortcutResolver(fileManager, std::move(tools), nullptr) {}
+
+SD4ShortcutResolver::SD4ShortcutResolver(FileManager& fileManager, SystemTools tools,
+                                         std::shared_ptr<ChildProcessWatcher> watcher)
+    : fileManager_(fileManager), tools_(std::move(tools)), watcher_(std::move(watcher)) {}
+
+SD4ShortcutResolver::~SD4ShortcutResolver() { cancelAll(); }
 
 std::vector<std::string> SD4ShortcutResolver::arguments(unsigned userID, const fs::path& requestFile,
                                                         const fs::path& answerFile) {
@@ -51,43 +59,111 @@ std::string SD4ShortcutResolver::failureMessage(const std::string& captured) {
     return message.empty() ? SD4ShortcutResolverError::unknownShortcutError : message;
 }
 
-SD4ResolvedRun SD4ShortcutResolver::resolve(const SD4RunEvent& event) const {
+fs::path SD4ShortcutResolver::makeWorkFolder() const {
     fs::path workFolder = fileManager_.userDomain().temporaryDirectory / (workFolderPrefix + makeUuidString());
     fileManager_.createDirectories(workFolder);
-    auto removeWorkFolder = [&] {
-        try {
-            fileManager_.removeItem(workFolder);
-        } catch (const std::exception&) {
-            // A stray folder in the temporary directory is harmless.
-        }
-    };
+    return workFolder;
+}
+
+void SD4ShortcutResolver::removeWorkFolder(const fs::path& workFolder) const noexcept {
     try {
-        SD4ResolvedRun run = resolveIn(workFolder, event);
-        removeWorkFolder();
+        fileManager_.removeItem(workFolder);
+    } catch (const std::exception&) {
+        // A stray folder in the temporary directory is harmless.
+    }
+}
+
+std::shared_ptr<ChildProcess> SD4ShortcutResolver::launch(const fs::path& workFolder, const SD4RunEvent& event) const {
+    fs::path requestFile = workFolder / requestFileName;
+    fileManager_.replaceAtomically(requestFile, Request{1, event.copyJobID, event.runID}.encoded());
+    auto shortcut = std::make_shared<ChildProcess>(tools_.launchctl,
+                                                   arguments(::getuid(), requestFile, workFolder / answerFileName));
+    shortcut->setStandardInput(ChildProcess::Stream::inherit);
+    shortcut->setStandardOutput(ChildProcess::Stream::null);
+    shortcut->setStandardError(ChildProcess::Stream::pipe);
+    // Its own group: ending the monitor ends the whole chain, not just launchctl.
+    shortcut->setStartsProcessGroup(true);
+    shortcut->launch();
+    return shortcut;
+}
+
+SD4ResolvedRun SD4ShortcutResolver::answer(const fs::path& workFolder, const SD4RunEvent& event,
+                                           ChildProcess& shortcut, const std::string& standardError) const {
+    if (shortcut.terminationReason() != ChildProcess::TerminationReason::exit || shortcut.terminationStatus() != 0) {
+        throw SD4ShortcutResolverError::shortcutFailed(failureMessage(standardError));
+    }
+    return Response::decode(fileManager_.readFile(workFolder / answerFileName)).resolvedRun(event);
+}
+
+SD4ResolvedRun SD4ShortcutResolver::resolve(const SD4RunEvent& event) const {
+    const fs::path workFolder = makeWorkFolder();
+    try {
+        auto shortcut = launch(workFolder, event);
+        // Draining before waiting keeps a chatty Shortcut from stalling on a full pipe.
+        std::string standardError = shortcut->readStandardErrorToEnd(keptErrorBytes);
+        shortcut->waitUntilExit();
+        SD4ResolvedRun run = answer(workFolder, event, *shortcut, standardError);
+        removeWorkFolder(workFolder);
         return run;
     } catch (...) {
-        removeWorkFolder();
+        removeWorkFolder(workFolder);
         throw;
     }
 }
 
-SD4ResolvedRun SD4ShortcutResolver::resolveIn(const fs::path& workFolder, const SD4RunEvent& event) const {
-    fs::path requestFile = workFolder / requestFileName;
-    fs::path answerFile = workFolder / answerFileName;
-    fileManager_.replaceAtomically(requestFile, Request{1, event.copyJobID, event.runID}.encoded());
-
-    ChildProcess shortcut(tools_.launchctl, arguments(::getuid(), requestFile, answerFile));
-    shortcut.setStandardInput(ChildProcess::Stream::inherit);
-    shortcut.setStandardOutput(ChildProcess::Stream::null);
-    shortcut.setStandardError(ChildProcess::Stream::pipe);
-    shortcut.launch();
-    // Draining before waiting keeps a chatty Shortcut from stalling on a full pipe.
-    std::string standardError = shortcut.readStandardErrorToEnd(keptErrorBytes);
-    shortcut.waitUntilExit();
-    if (shortcut.terminationReason() != ChildProcess::TerminationReason::exit || shortcut.terminationStatus() != 0) {
-        throw SD4ShortcutResolverError::shortcutFailed(failureMessage(standardError));
+void SD4ShortcutResolver::begin(const SD4RunEvent& event, Completion done) {
+    fs::path workFolder;
+    std::shared_ptr<ChildProcess> shortcut;
+    try {
+        if (!watcher_) {
+            throw std::logic_error("Resolving in the background needs a child process watcher.");
+        }
+        workFolder = makeWorkFolder();
+        shortcut = launch(workFolder, event);
+        running_.emplace(shortcut.get(), Running{shortcut, workFolder});
+        watcher_->watch(shortcut, keptErrorBytes,
+                        [this, event, done](ChildProcess& ended, std::string standardError) {
+                            auto found = running_.find(&ended);
+                            if (found == running_.end()) {
+                                return;
+                            }
+                            const Running finished = found->second;
+                            running_.erase(found);
+                            SD4ResolveResult result = std::string();
+                            try {
+                                result = answer(finished.workFolder, event, ended, standardError);
+                            } catch (const std::exception& error) {
+                                result = std::string(error.what());
+                            }
+                            removeWorkFolder(finished.workFolder);
+                            done(std::move(result));
+                        });
+    } catch (const std::exception& error) {
+        if (shortcut) {
+            running_.erase(shortcut.get());
+            shortcut->killProcessGroup();
+        }
+        if (!workFolder.empty()) {
+            removeWorkFolder(workFolder);
+        }
+        done(std::string(error.what()));
     }
-    return Response::decode(fileManager_.readFile(answerFile)).resolvedRun(event);
+}
+
+void SD4ShortcutResolver::cancelAll() {
+    auto running = std::move(running_);
+    running_.clear();
+    // Every group gets its kill signal before we wait for the first to end.
+    for (auto& [key, run] : running) {
+        if (watcher_) {
+            watcher_->forget(*run.shortcut);
+        }
+        ::killpg(run.shortcut->processIdentifier(), SIGKILL);
+    }
+    for (auto& [key, run] : running) {
+        run.shortcut->killProcessGroup();
+        removeWorkFolder(run.workFolder);
+    }
 }
 
 } // namespace quillstone

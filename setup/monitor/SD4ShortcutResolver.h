@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ChildProcessWatcher.h"
 #include "platform/FileManager.h"
 #include "platform/SystemTools.h"
 #include "setup/monitor/SD4ResolvedRun.h"
@@ -8,14 +9,18 @@
 #include "setup/monitor/SD4ShortcutResponse.h"
 
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace quillstone {
 
 // Fetches a run's details by running the "Quillstone SuperDuper Details"
-// Shortcut through launchctl asuser and shortcuts run. Holds no state of its
-// own, so any number of resolves may run at once, each in its own work folder.
+// Shortcut through launchctl asuser and shortcuts run. Any number of resolves
+// may run at once, each in its own work folder; begin() leaves the waiting to
+// the main thread's loop, so no thread is held by a Shortcut.
 class SD4ShortcutResolver {
 public:
     static constexpr const char* shortcutName = "Quillstone SuperDuper Details";
@@ -36,7 +41,22 @@ public:
     };
     using Response = SD4ShortcutResponse;
 
+    using Completion = std::function<void(SD4ResolveResult)>;
+
     SD4ShortcutResolver(FileManager& fileManager, SystemTools tools);
+    SD4ShortcutResolver(FileManager& fileManager, SystemTools tools, std::shared_ptr<ChildProcessWatcher> watcher);
+    ~SD4ShortcutResolver();
+    SD4ShortcutResolver(const SD4ShortcutResolver&) = delete;
+    SD4ShortcutResolver& operator=(const SD4ShortcutResolver&) = delete;
+
+    // Starts the Shortcut (in a process group of its own) and returns; `done`
+    // runs once on the main thread with the run or the error's description.
+    // Needs the watcher. Main thread only.
+    void begin(const SD4RunEvent& event, Completion done);
+    // Ends every Shortcut begun and not finished, with everything it started,
+    // and removes their work folders; their completions never run.
+    void cancelAll();
+    std::size_t runningCount() const { return running_.size(); }
 
     // Blocks until the Shortcut has ended (no time-out); call it off the main
     // thread. Throws SD4ShortcutResolverError, or the file, launch or decoding
@@ -51,10 +71,20 @@ public:
     static std::string failureMessage(const std::string& standardError);
 
 private:
-    SD4ResolvedRun resolveIn(const std::filesystem::path& workFolder, const SD4RunEvent& event) const;
+    std::filesystem::path makeWorkFolder() const;
+    void removeWorkFolder(const std::filesystem::path& workFolder) const noexcept;
+    std::shared_ptr<ChildProcess> launch(const std::filesystem::path& workFolder, const SD4RunEvent& event) const;
+    SD4ResolvedRun answer(const std::filesystem::path& workFolder, const SD4RunEvent& event, ChildProcess& shortcut,
+                          const std::string& standardError) const;
 
     FileManager& fileManager_;
     SystemTools tools_;
+    std::shared_ptr<ChildProcessWatcher> watcher_;
+    struct Running {
+        std::shared_ptr<ChildProcess> shortcut;
+        std::filesystem::path workFolder;
+    };
+    std::map<const ChildProcess*, Running> running_;
 };
 
 } // namespace quillstone

@@ -89,6 +89,7 @@ TEST_F(SD4MonitorLoadTest, AThousandRunsInOneSecondEndAsOneNewestEntryPerJob) {
               << std::chrono::duration_cast<std::chrono::milliseconds>(finalAfter).count() << " ms; received "
               << count("notification received keys=") << ", queued " << count("run queued: ") << ", written "
               << count("status written for: ") << ", dropped as older " << count("run dropped, a newer run")
+              << ", Shortcut runs " << count("running detail Shortcut for: ")
               << "; peak resident memory " << peakKiB << " KiB (idle " << idleKiB << " KiB)" << std::endl;
     EXPECT_EQ(count("notification received keys="), notificationCount) << "the bus dropped notifications";
     EXPECT_EQ(count("run queued: "), notificationCount);

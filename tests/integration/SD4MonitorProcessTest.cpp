@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <functional>
+#include <iostream>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
@@ -203,4 +204,40 @@ TEST_F(SD4MonitorProcessTest, AClassicConfigurationKeepsTheMonitorIdle) {
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(messages(), std::vector<std::string>{"monitor not started because SD4 is not selected"});
     EXPECT_TRUE(monitor->isRunning()) << "an idle monitor stays alive";
+}
+
+TEST_F(SD4MonitorProcessTest, SigtermEndsAMonitorWithHangingShortcutsAtOnceAndTheirRunsStayPending) {
+    writeText(helpers / "behaviour", "hold");
+    startListeningMonitor();
+    // More hanging Shortcuts than any fixed number of waiting threads.
+    const int runs = 12;
+    for (int run = 0; run < runs; ++run) {
+        emit(Payload{"JOB-" + std::to_string(run), "RUN-" + std::to_string(run)}.text());
+    }
+    ASSERT_TRUE(waitFor([&] { return shortcutCalls().size() == runs; })) << log();
+
+    const auto signalled = std::chrono::steady_clock::now();
+    ::kill(monitor->processIdentifier(), SIGTERM);
+    ASSERT_TRUE(waitFor([&] { return !monitor->isRunning(); }, 1s)) << "still running a second after SIGTERM";
+    std::cout << "ended " << std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - signalled).count()
+              << " ms after SIGTERM" << std::endl;
+    EXPECT_EQ(monitor->terminationReason(), ChildProcess::TerminationReason::exit);
+    EXPECT_TRUE(fs::is_empty(home.path() / "tmp")) << "work folders left behind";
+    auto shortcutProcesses = [&] {
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator("/proc")) {
+            std::ifstream cmdline(entry.path() / "cmdline");
+            std::string text((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
+            count += text.find((helpers / "launchctl").string()) != std::string::npos ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_TRUE(waitFor([&] { return shortcutProcesses() == 0; }, 200ms)) << "Shortcut processes outlived the monitor";
+    EXPECT_EQ(nlohmann::json::parse(readText(support / "sd4-pending-runs.json"))["events"].size(), size_t(runs));
+
+    writeText(helpers / "behaviour", "answer");
+    startListeningMonitor();
+    ASSERT_TRUE(waitFor([&] { return countLines("status written for: RUN-" + std::to_string(runs - 1)) == 1; }))
+        << log();
+    ASSERT_TRUE(waitFor([&] { return nlohmann::json::parse(statusDocument())["backups"].size() == size_t(runs); }));
 }

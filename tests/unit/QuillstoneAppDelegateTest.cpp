@@ -80,10 +80,12 @@ TEST(LaunchModeTest, OnlyTheExactFlagAnywhereSelectsMonitorMode) {
     EXPECT_FALSE(isMonitorMode({}));
 }
 
-TEST(LaunchModeTest, ReadsThisProcessArguments) {
-    auto arguments = processArguments();
-    ASSERT_FALSE(arguments.empty());
-    EXPECT_NE(arguments.front().find("unit_tests"), std::string::npos) << arguments.front();
+TEST(LaunchModeTest, TheArgumentsAreMainsOwn) {
+    const char* argv[] = {"/x/quillstone-setup", "--quillstone-sd4-monitor", nullptr};
+    setProcessArguments(2, argv);
+    EXPECT_EQ(processArguments(), (std::vector<std::string>{"/x/quillstone-setup", "--quillstone-sd4-monitor"}));
+    setProcessArguments(0, argv);
+    EXPECT_TRUE(processArguments().empty());
 }
 
 TEST_F(AppDelegateTest, WizardLaunchRecordsItselfAndShowsItsWindow) {

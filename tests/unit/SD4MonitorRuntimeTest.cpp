@@ -45,18 +45,22 @@ protected:
     std::shared_ptr<SD4MonitorRuntime> makeRuntime(std::optional<std::filesystem::path> ledgerFile = std::nullopt,
                                                    bool withWake = true) {
         auto log = [this](const std::string& line) { lines.push_back(line); };
-        SD4MonitorRuntime::Platform platform{center, withWake ? wake : nullptr, mainQueue, background,
+        SD4MonitorRuntime::Platform platform{center, withWake ? wake : nullptr, mainQueue,
                                              [this] { ++accessoryCalls; }};
-        auto resolve = [this](const SD4RunEvent& event) {
-            resolved.push_back(event.runID);
-            if (failingRuns.count(event.runID)) {
-                throw std::runtime_error("The Shortcut did not answer.");
-            }
-            SD4ResolvedRun run;
-            run.runID = event.runID;
-            run.jobName = "Backup of " + event.copyJobID;
-            run.outcome = event.outcome;
-            return run;
+        // Each Shortcut waits on the manual background queue until the test lets it end.
+        auto resolve = [this](const SD4RunEvent& event, std::function<void(SD4ResolveResult)> done) {
+            background->run([this, event, done] {
+                resolved.push_back(event.runID);
+                SD4ResolveResult result = std::string("The Shortcut did not answer.");
+                if (!failingRuns.count(event.runID)) {
+                    SD4ResolvedRun run;
+                    run.runID = event.runID;
+                    run.jobName = "Backup of " + event.copyJobID;
+                    run.outcome = event.outcome;
+                    result = run;
+                }
+                mainQueue->post([done, result] { done(result); });
+            });
         };
         auto writeStatus = [this](const SD4RunEvent& event, const SD4ResolvedRun& run,
                                   const std::filesystem::path& file) {
@@ -247,44 +251,51 @@ TEST_F(SD4MonitorRuntimeTest, ALedgerThatCannotBeSavedLeavesTheRunPending) {
     EXPECT_EQ(background->size(), 0u);
 }
 
-TEST_F(SD4MonitorRuntimeTest, AnEntryNeverMovesBackToAnOlderRunOfItsJob) {
+TEST_F(SD4MonitorRuntimeTest, PerJobTheNewestRunIsResolvedFirstAndOlderOnesLeaveWithoutAShortcut) {
     configure(QuillstoneIntegration::sd4, "/data/Quillstone");
-    SD4RunEvent older = event("R1");
-    SD4RunEvent newer = event("R2");
-    newer.endedAtUnixNanos += 86'400'000'000'000;
-    SD4RunEvent sameTime = event("R3");
-    sameTime.endedAtUnixNanos = newer.endedAtUnixNanos;
-    struct Case {
-        SD4RunEvent first, second;
-        std::vector<std::string> written;
+    auto at = [](const std::string& runID, int64_t endedAt, const std::string& job = "J1") {
+        SD4RunEvent run = event(runID, job);
+        run.endedAtUnixNanos = endedAt;
+        return run;
     };
-    // Both queued, then the Shortcut answers for the second before the first.
-    for (const Case& test : {Case{older, newer, {"R2"}}, Case{newer, older, {"R1", "R2"}},
-                             Case{sameTime, newer, {"R2", "R3"}}}) {
-        SCOPED_TRACE(test.first.runID + test.second.runID);
-        std::filesystem::remove(support() / "sd4-run-ledger.json");
-        writes.clear();
-        lines.clear();
-        auto runtime = makeRuntime();
-        runtime->start();
-        runtime->handle(test.first);
-        runtime->handle(test.second);
-        mainQueue->runAll();
-        ASSERT_EQ(background->size(), 2u);
-        background->runAt(1);
-        finishNextResolve();
-        std::vector<std::string> written;
-        for (const Write& write : writes) {
-            written.push_back(write.runID);
+    {
+        SD4PendingRunStore store(files);
+        for (const SD4RunEvent& run : {at("R2", 20), at("R1", 10), at("R4", 40), at("R3", 30), at("S1", 5, "J2")}) {
+            store.add(run);
         }
-        EXPECT_EQ(written, test.written);
-        EXPECT_EQ(SD4RunLedger(files).storage().latestRunIDByJobID.at("J1"), test.written.back());
-        EXPECT_TRUE(pendingRunIDs().empty());
-        EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                             "run dropped, a newer run of its job is already written: R1"),
-                  test.written.size() == 1 ? 1 : 0);
-        runtime->stop();
     }
+    failingRuns.insert("R4");
+    auto runtime = makeRuntime();
+    runtime->start();
+    mainQueue->runAll();
+    ASSERT_EQ(background->size(), 2u) << "one run per job, jobs side by side";
+    finishNextResolve();
+    finishNextResolve();
+    EXPECT_EQ(resolved, (std::vector<std::string>{"R4", "S1"}));
+    // The newest failed: the next older one is tried, and once it is written the rest leave.
+    finishNextResolve();
+    EXPECT_EQ(resolved, (std::vector<std::string>{"R4", "S1", "R3"}));
+    EXPECT_EQ(background->size(), 0u);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "run dropped, a newer run of its job is already written: R2") +
+                  std::count(lines.begin(), lines.end(), "run dropped, a newer run of its job is already written: R1"),
+              2);
+    EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R4"}) << "the failed newest waits for the next wake";
+
+    // A newer run that arrives while an older one resolves comes next; an older arrival is dropped.
+    runtime->handle(at("R6", 60));
+    runtime->handle(at("R5", 50));
+    runtime->handle(at("R0", 1));
+    mainQueue->runAll();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "run dropped, a newer run of its job is already written: R0"), 1);
+    finishNextResolve();
+    finishNextResolve();
+    EXPECT_EQ(resolved, (std::vector<std::string>{"R4", "S1", "R3", "R6"}));
+    std::vector<std::string> written;
+    for (const Write& write : writes) {
+        written.push_back(write.runID);
+    }
+    EXPECT_EQ(written, (std::vector<std::string>{"S1", "R3", "R6"}));
+    EXPECT_TRUE(pendingRunIDs().empty()) << "R5 and the failed R4 are older than the written R6";
 }
 
 TEST_F(SD4MonitorRuntimeTest, TheNewerEndTimeIsSavedBeforeTheStatusWriteSoARestartKeepsTheOrder) {
@@ -297,27 +308,22 @@ TEST_F(SD4MonitorRuntimeTest, TheNewerEndTimeIsSavedBeforeTheStatusWriteSoAResta
         store.add(older);
         store.add(newer);
     }
-    // The process dies inside the newer run's status write.
+    // The newer run's status write fails, as if the process died inside it.
     writerFailure = "killed";
     auto runtime = makeRuntime();
     runtime->start();
-    mainQueue->runAll();
-    background->runAt(1);
-    mainQueue->runAll();
+    finishNextResolve();
     EXPECT_FALSE(SD4RunLedger(files).hasProcessed(newer));
+    EXPECT_TRUE(SD4RunLedger(files).hasNewerRun(older)) << "the claim reached the file first";
     runtime.reset();
-    background->runNext();
-    mainQueue->runAll();
 
     writerFailure.reset();
     runtime = makeRuntime();
     runtime->start();
-    mainQueue->runAll();
-    background->runAt(0);
-    finishNextResolve();
     finishNextResolve();
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].runID, "R2");
+    EXPECT_EQ(resolved, (std::vector<std::string>{"R2", "R2"}));
     EXPECT_TRUE(pendingRunIDs().empty());
 }
 
@@ -383,9 +389,9 @@ TEST_F(SD4MonitorRuntimeTest, AMissingPortIsRefusedAtConstruction) {
 TEST_F(SD4MonitorRuntimeTest, StandardDependenciesUseTheSupportFolderAndTheMonitorLog) {
     configure(QuillstoneIntegration::sd4, "/data/Quillstone");
     writeText(support() / "sd4-pending-runs.json", "{truncated");
-    SD4MonitorRuntime::Platform platform{center, wake, mainQueue, background, nullptr};
+    SD4MonitorRuntime::Platform platform{center, wake, mainQueue, nullptr};
     auto runtime = SD4MonitorRuntime::create(SD4MonitorRuntime::Dependencies::standard(
-        platform, [](const SD4RunEvent&) { return SD4ResolvedRun(); },
+        platform, [](const SD4RunEvent&, auto done) { done(SD4ResolvedRun()); },
         [](const SD4RunEvent&, const SD4ResolvedRun&, const std::filesystem::path&) {}, files, clock));
     runtime->start();
     runtime->handle(event("R1"));
