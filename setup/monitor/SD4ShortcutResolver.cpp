@@ -1,6 +1,7 @@
 #include "setup/monitor/SD4ShortcutResolver.h"
 
 #include "platform/AppleJson.h"
+#include "platform/BoundedJson.h"
 #include "platform/ChildProcess.h"
 #include "platform/UnicodeText.h"
 #include "platform/Uuid.h"
@@ -87,7 +88,7 @@ SD4ResolvedRun SD4ShortcutResolver::resolveIn(const fs::path& workFolder, const 
     if (shortcut.terminationReason() != ChildProcess::TerminationReason::exit || shortcut.terminationStatus() != 0) {
         throw SD4ShortcutResolverError::shortcutFailed(failureMessage(standardError));
     }
-    return Response::decode(fileManager_.readFile(answerFile)).resolvedRun(event);
+    return Response::decode(BoundedJson::readBytes(fileManager_, answerFile)).resolvedRun(event);
 }
 
 } // namespace quillstone
