@@ -2,10 +2,12 @@
 // refresh with nothing new to show. Resident memory, processor time of the
 // program and the launchctl runs it waits for, and how often the window is
 // drawn again (X damage reports), over a minute by default.
+// Arguments: [seconds] [entries] [padding bytes per entry], e.g. "30 100000 1900"
+// for a 200 MB status file that the app must refuse without reading it.
 #include "platform/ChildProcess.h"
 #include "support/PrivateSessionBus.h"
-#include "support/XServer.h"
 #include "support/TemporaryFolder.h"
+#include "support/XServer.h"
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
@@ -90,6 +92,8 @@ xcb_window_t findPanel(xcb_connection_t* connection) {
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
+    const int entries = argc > 2 ? std::atoi(argv[2]) : 3;
+    const std::string padding(argc > 3 ? static_cast<size_t>(std::atol(argv[3])) : 0, 'x');
     testing::TemporaryFolder home;
     const fs::path folder = home.path() / "Quillstone";
     // Entries two days old: their ages change once an hour, not during the run.
@@ -103,9 +107,13 @@ int main(int argc, char** argv) {
             << R"({"integration":"sd4","quillstoneFolderPath":")" << folder.string() << R"(","version":1})";
         std::ofstream backups(folder / "backup_status.json");
         backups << R"({"backups":[)";
-        for (int index = 0; index < 3; ++index) {
+        for (int index = 0; index < entries; ++index) {
             backups << (index ? "," : "") << R"({"id":")" << index << R"(","name":"Disk )" << index
-                    << R"(","status":"SUCCESS","completedAt":")" << completed << R"(","freeSpace":"412 GB"})";
+                    << R"(","status":"SUCCESS","completedAt":")" << completed << R"(","freeSpace":"412 GB")";
+            if (!padding.empty()) {
+                backups << R"(,"summary":")" << padding << '"';
+            }
+            backups << '}';
         }
         backups << "]}";
     }
@@ -183,6 +191,7 @@ int main(int argc, char** argv) {
     // The share of the libraries other programs map too, counted once per user.
     const long proportionalAtEnd = procKiB(pid, "smaps_rollup", "Pss");
     const long anonymousAtEnd = procKiB(pid, "status", "RssAnon");
+    const long highWaterKiB = procKiB(pid, "status", "VmHWM");
     xcb_disconnect(connection);
     if (!status.isRunning()) {
         std::fprintf(stderr, "Quillstone Status ended during the run (%s %d)\n",
@@ -195,11 +204,14 @@ int main(int argc, char** argv) {
 
     const double own = after.own - before.own;
     const double children = after.children - before.children;
-    std::printf("Quillstone Status idle over %.0f s (panel open, 3 entries, refresh every 5 s)\n", elapsed);
-    std::printf("  resident memory: %.1f MiB at the end, %.1f MiB peak (target <= 32 MiB); %.1f MiB proportional, "
-                "%.1f MiB anonymous\n",
-                residentAtEnd / 1024.0, peakKiB / 1024.0, proportionalAtEnd / 1024.0, anonymousAtEnd / 1024.0);
-    std::printf("  processor time: %.0f ms program + %.0f ms launchctl children = %.3f %% of one core (target <= 0.1 %%)\n",
+    std::printf("Quillstone Status idle over %.0f s (panel open, %d entries in %.1f MB, refresh every 5 s)\n", elapsed,
+                entries, static_cast<double>(fs::file_size(folder / "backup_status.json")) / 1e6);
+    std::printf("  resident memory: %.1f MiB at the end, %.1f MiB peak while idle, %.1f MiB peak since start "
+                "(target <= 32 MiB); %.1f MiB proportional, %.1f MiB anonymous\n",
+                residentAtEnd / 1024.0, peakKiB / 1024.0, highWaterKiB / 1024.0, proportionalAtEnd / 1024.0,
+                anonymousAtEnd / 1024.0);
+    std::printf("  processor time: %.0f ms program + %.0f ms launchctl children = %.3f %% of one core "
+                "(target <= 0.1 %%)\n",
                 own * 1000, children * 1000, 100 * (own + children) / elapsed);
     std::printf("  repaints: %d (at%s), with %lld change(s) of the minute shown in \"Last refreshed\"\n", repaints,
                 repaints ? repaintTimes.c_str() : " no time", static_cast<long long>(minuteChanges));

@@ -1,59 +1,88 @@
 #include "platform/AppleJson.h"
 
+#include "platform/BoundedJson.h"
+
+#include <stdexcept>
+
 namespace quillstone {
+
+using nlohmann::json;
 
 namespace {
 
-// Invalid UTF-8 is replaced rather than thrown on: a stored name must never stop a write.
-std::string scalar(const nlohmann::json& value) {
-    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+void requireBoundedDepth(const json& value) {
+    // The library prints by recursion; a bounded depth keeps its stack bounded.
+    if (BoundedJson::depth(value) > BoundedJson::maximumDepth) {
+        throw std::length_error("The JSON document is nested too deeply to be written.");
+    }
 }
 
-// The library's two-space layout differs from Apple's only in the blank before
-// each member's colon; adding it while copying keeps large documents fast.
-std::string withSpacedColons(const std::string& indented) {
-    std::string out;
-    out.reserve(indented.size() + indented.size() / 16);
-    size_t position = 0;
-    while (position < indented.size()) {
-        size_t lineEnd = indented.find('\n', position);
-        if (lineEnd == std::string::npos) {
-            lineEnd = indented.size();
+// Invalid UTF-8 is replaced rather than thrown on: a stored name must never stop a write.
+class Printer {
+  public:
+    explicit Printer(std::string& out)
+        : out_(out),
+          serializer_(nlohmann::detail::output_adapter<char, std::string>(out), ' ', json::error_handler_t::replace) {}
+
+    void compact(const json& value) { serializer_.dump(value, false, false, 0); }
+
+    void pretty(const json& value, std::size_t level) {
+        if (!value.is_structured() || value.empty() || level >= prettyIndentedLevels) {
+            compact(value);
+            return;
         }
-        size_t first = indented.find_first_not_of(' ', position);
-        size_t keyEnd = std::string::npos;
-        if (first < lineEnd && indented[first] == '"') {
-            // Find the closing quote of the leading string; escapes never end it.
-            for (size_t index = first + 1; index < lineEnd; ++index) {
-                if (indented[index] == '\\') {
-                    ++index;
-                } else if (indented[index] == '"') {
-                    keyEnd = index + 1;
-                    break;
-                }
+        const bool isObject = value.is_object();
+        out_ += isObject ? "{\n" : "[\n";
+        bool first = true;
+        for (auto member = value.begin(); member != value.end(); ++member) {
+            if (!first) {
+                out_ += ",\n";
+            }
+            first = false;
+            out_.append(2 * (level + 1), ' ');
+            if (isObject) {
+                key(member.key());
+                out_ += " : ";
+            }
+            pretty(*member, level + 1);
+        }
+        out_ += '\n';
+        out_.append(2 * level, ' ');
+        out_ += isObject ? '}' : ']';
+    }
+
+  private:
+    void key(const std::string& name) {
+        // Plain keys, the usual case, need no escaping.
+        for (unsigned char character : name) {
+            if (character < 0x20 || character >= 0x7f || character == '"' || character == '\\') {
+                compact(json(name));
+                return;
             }
         }
-        if (keyEnd != std::string::npos && indented.compare(keyEnd, 2, ": ") == 0) {
-            out.append(indented, position, keyEnd - position);
-            out += " : ";
-            out.append(indented, keyEnd + 2, lineEnd - keyEnd - 2);
-        } else {
-            out.append(indented, position, lineEnd - position);
-        }
-        if (lineEnd < indented.size()) {
-            out += '\n';
-        }
-        position = lineEnd + 1;
+        out_ += '"';
+        out_ += name;
+        out_ += '"';
     }
-    return out;
-}
+
+    std::string& out_;
+    nlohmann::detail::serializer<json> serializer_;
+};
 
 } // namespace
 
-std::string prettyJson(const nlohmann::json& value) {
-    return withSpacedColons(value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace));
+std::string prettyJson(const json& value) {
+    requireBoundedDepth(value);
+    std::string out;
+    Printer(out).pretty(value, 0);
+    return out;
 }
 
-std::string compactJson(const nlohmann::json& value) { return scalar(value); }
+std::string compactJson(const json& value) {
+    requireBoundedDepth(value);
+    std::string out;
+    Printer(out).compact(value);
+    return out;
+}
 
 } // namespace quillstone

@@ -1,11 +1,13 @@
 #include "status/LocalConfiguration.h"
 
+#include "platform/BoundedJson.h"
+
 #include <nlohmann/json.hpp>
 
 namespace quillstone {
 
 std::optional<LocalConfiguration> LocalConfiguration::decode(const std::string& bytes) {
-    auto root = nlohmann::json::parse(bytes, nullptr, false);
+    auto root = BoundedJson::parse(bytes).value_or(nlohmann::json());
     if (!root.is_object()) {
         return std::nullopt;
     }

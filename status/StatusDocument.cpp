@@ -1,5 +1,7 @@
 #include "status/StatusDocument.h"
 
+#include "platform/BoundedJson.h"
+
 #include <nlohmann/json.hpp>
 
 namespace quillstone {
@@ -17,7 +19,7 @@ std::optional<std::string> requiredString(const nlohmann::json& entry, const cha
 } // namespace
 
 std::optional<StatusDocument> StatusDocument::decode(const std::string& bytes) {
-    auto root = nlohmann::json::parse(bytes, nullptr, false);
+    auto root = BoundedJson::parse(bytes).value_or(nlohmann::json());
     if (!root.is_object()) {
         return std::nullopt;
     }

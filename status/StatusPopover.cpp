@@ -1,6 +1,7 @@
 #include "status/StatusPopover.h"
 
 #include "platform/BackgroundQueue.h"
+#include "platform/BoundedJson.h"
 #include "platform/FileManager.h"
 #include "platform/HttpClient.h"
 #include "platform/MainQueue.h"
@@ -8,10 +9,12 @@
 #include "platform/Workspace.h"
 #include "status/CompletionDate.h"
 #include "status/MonitorAgent.h"
+#include "status/StatusDocumentCache.h"
 #include "status/StatusFileLocations.h"
 #include "status/StatusRefreshTimer.h"
 
 #include <exception>
+#include <utility>
 
 namespace quillstone {
 
@@ -26,7 +29,7 @@ namespace {
 
 std::optional<std::string> readWholeFile(const FileManager& files, const std::filesystem::path& path) {
     try {
-        return files.readFile(path);
+        return BoundedJson::readBytes(files, path);
     } catch (const std::exception&) {
         return std::nullopt;
     }
@@ -46,8 +49,9 @@ std::optional<StatusDocument> readDocument(const FileManager& files,
 } // namespace
 
 StatusPopover::StatusPopover(Collaborators collaborators)
-    : collaborators_(std::move(collaborators)), alive_(std::make_shared<bool>(true)) {
-    Reading initial = read(collaborators_.files, agent());
+    : collaborators_(std::move(collaborators)), documents_(std::make_shared<StatusDocumentCache>()),
+      alive_(std::make_shared<bool>(true)) {
+    Reading initial = read(collaborators_.files, agent(), *documents_);
     configuration_ = std::move(initial.configuration);
     active_ = initial.active;
     document_ = std::move(initial.document);
@@ -129,11 +133,13 @@ StatusPopover::loadStatusDocument(const std::optional<LocalConfiguration>& confi
     return readDocument(collaborators_.files, configuration);
 }
 
-StatusPopover::Reading StatusPopover::read(const FileManager& files, const MonitorAgent& agent) {
+StatusPopover::Reading StatusPopover::read(const FileManager& files, const MonitorAgent& agent,
+                                           StatusDocumentCache& documents) {
     Reading reading;
     reading.configuration = readConfiguration(files);
     reading.active = agent.isActive(reading.configuration);
-    reading.document = readDocument(files, reading.configuration);
+    reading.document =
+        documents.read(files, StatusFileLocations::statusFile(reading.configuration, files.userDomain()));
     return reading;
 }
 
@@ -159,23 +165,32 @@ void StatusPopover::appear() {
 }
 
 void StatusPopover::refresh() {
+    if (reading_) {
+        readAgain_ = true;
+        return;
+    }
+    reading_ = true;
     std::uint64_t generation = ++refreshesStarted_;
-    // The background work touches only the collaborators, never the popover,
-    // which may be gone by the time it ends.
+    // The background work touches only the collaborators and the shared cache,
+    // never the popover, which may be gone by the time it ends.
     std::weak_ptr<bool> alive = alive_;
     MainQueue& mainQueue = collaborators_.mainQueue;
-    collaborators_.backgroundQueue.run([this, alive, generation, &mainQueue, &files = collaborators_.files,
-                                        agent = agent()] {
-        Reading reading = read(files, agent);
-        mainQueue.post([this, alive, generation, reading = std::move(reading)]() mutable {
-            if (!alive.lock()) {
-                return;
-            }
-            if (applyRefresh(generation, std::move(reading))) {
-                changed();
-            }
+    collaborators_.backgroundQueue.run(
+        [this, alive, generation, &mainQueue, &files = collaborators_.files, agent = agent(), documents = documents_] {
+            Reading reading = read(files, agent, *documents);
+            mainQueue.post([this, alive, generation, reading = std::move(reading)]() mutable {
+                if (!alive.lock()) {
+                    return;
+                }
+                reading_ = false;
+                if (applyRefresh(generation, std::move(reading))) {
+                    changed();
+                }
+                if (std::exchange(readAgain_, false)) {
+                    refresh();
+                }
+            });
         });
-    });
 }
 
 bool StatusPopover::applyRefresh(std::uint64_t generation, Reading reading) {
@@ -206,31 +221,31 @@ void StatusPopover::restartMonitor() {
     std::uint64_t generation = ++refreshesStarted_;
     std::weak_ptr<bool> alive = alive_;
     MainQueue& mainQueue = collaborators_.mainQueue;
-    collaborators_.backgroundQueue.run([this, alive, generation, &mainQueue, &files = collaborators_.files,
-                                        agent = agent()] {
-        std::optional<Reading> reading;
-        if (agent.kickstart()) {
-            reading = read(files, agent);
-        }
-        mainQueue.post([this, alive, generation, reading = std::move(reading)]() mutable {
-            if (!alive.lock()) {
-                return;
+    collaborators_.backgroundQueue.run(
+        [this, alive, generation, &mainQueue, &files = collaborators_.files, agent = agent(), documents = documents_] {
+            std::optional<Reading> reading;
+            if (agent.kickstart()) {
+                reading = read(files, agent, *documents);
             }
-            restarting_ = false;
-            if (!reading) {
-                actionMessage_ = restartFailedText;
+            mainQueue.post([this, alive, generation, reading = std::move(reading)]() mutable {
+                if (!alive.lock()) {
+                    return;
+                }
+                restarting_ = false;
+                if (!reading) {
+                    actionMessage_ = restartFailedText;
+                    changed();
+                    return;
+                }
+                // The message follows this restart's own reading, even if a newer refresh is showing.
+                bool nowActive = reading->active;
+                applyRefresh(generation, std::move(*reading));
+                actionMessage_.clear();
+                checkForUpdate();
+                actionMessage_ = nowActive ? restartedText : couldNotStartText;
                 changed();
-                return;
-            }
-            // The message follows this restart's own reading, even if a newer refresh is showing.
-            bool nowActive = reading->active;
-            applyRefresh(generation, std::move(*reading));
-            actionMessage_.clear();
-            checkForUpdate();
-            actionMessage_ = nowActive ? restartedText : couldNotStartText;
-            changed();
+            });
         });
-    });
 }
 
 void StatusPopover::checkForUpdate() {

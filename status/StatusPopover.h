@@ -26,6 +26,7 @@ class FileManager;
 class HttpClient;
 class MainQueue;
 class MonitorAgent;
+class StatusDocumentCache;
 class StatusRefreshTimer;
 class Workspace;
 
@@ -97,6 +98,9 @@ public:
     void appear();
     // Re-reads configuration, activity and status file and applies the three
     // together with the time of the refresh. Leaves the message and the offer alone.
+    // While one refresh is still reading, another only asks for one more reading
+    // after it, so that slow reads never pile up. An unchanged status file is not
+    // decoded again.
     void refresh();
     // The refresh button: refresh, clear the message, check for an update.
     void refreshAction();
@@ -122,7 +126,7 @@ public:
 
 private:
     struct Reading;
-    static Reading read(const FileManager& files, const MonitorAgent& agent);
+    static Reading read(const FileManager& files, const MonitorAgent& agent, StatusDocumentCache& documents);
     MonitorAgent agent() const;
     void apply(Reading reading);
     bool applyRefresh(std::uint64_t generation, Reading reading);
@@ -141,6 +145,10 @@ private:
     std::function<void()> observer_;
     bool appeared_ = false;
     bool restarting_ = false;
+    bool reading_ = false;
+    bool readAgain_ = false;
+    // Shared with the background reads, which may outlive the popover.
+    std::shared_ptr<StatusDocumentCache> documents_;
     std::uint64_t refreshesStarted_ = 0;
     std::uint64_t refreshesApplied_ = 0;
     // Work coming back from the background checks this before touching the popover.

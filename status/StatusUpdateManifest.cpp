@@ -1,5 +1,7 @@
 #include "status/StatusUpdateManifest.h"
 
+#include "platform/BoundedJson.h"
+
 #include <QString>
 #include <QUrl>
 #include <limits>
@@ -18,7 +20,7 @@ bool isDownloadAddress(const std::string& text) {
 } // namespace
 
 std::optional<StatusUpdateManifest> StatusUpdateManifest::decode(const std::string& bytes) {
-    auto root = nlohmann::json::parse(bytes, nullptr, false);
+    auto root = BoundedJson::parse(bytes).value_or(nlohmann::json());
     if (!root.is_object()) {
         return std::nullopt;
     }

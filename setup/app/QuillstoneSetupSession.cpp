@@ -1,6 +1,7 @@
 #include "setup/app/QuillstoneSetupSession.h"
 
 #include "platform/AppleJson.h"
+#include "platform/BoundedJson.h"
 #include "platform/ProcRunningApplications.h"
 #include "platform/SupportFolder.h"
 
@@ -30,7 +31,7 @@ std::string QuillstoneSetupSession::Record::encode() const {
 }
 
 std::optional<QuillstoneSetupSession::Record> QuillstoneSetupSession::Record::decode(const std::string& bytes) {
-    nlohmann::json object = nlohmann::json::parse(bytes, nullptr, false);
+    nlohmann::json object = BoundedJson::parse(bytes).value_or(nlohmann::json());
     if (!object.is_object()) {
         return std::nullopt;
     }
@@ -106,7 +107,7 @@ std::optional<QuillstoneSetupSession::Record> QuillstoneSetupSession::readRecord
         if (!fileManager_.fileExists(fileURL_)) {
             return std::nullopt;
         }
-        return Record::decode(fileManager_.readFile(fileURL_));
+        return Record::decode(BoundedJson::readBytes(fileManager_, fileURL_));
     } catch (const std::exception&) {
         return std::nullopt;
     }

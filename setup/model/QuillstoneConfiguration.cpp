@@ -1,6 +1,7 @@
 #include "setup/model/QuillstoneConfiguration.h"
 
 #include "platform/AppleJson.h"
+#include "platform/BoundedJson.h"
 
 #include <nlohmann/json.hpp>
 
@@ -11,7 +12,7 @@ QuillstoneConfiguration QuillstoneConfiguration::defaultFor(const std::filesyste
 }
 
 std::optional<QuillstoneConfiguration> QuillstoneConfiguration::decode(const std::string& bytes) {
-    auto root = nlohmann::json::parse(bytes, nullptr, false);
+    auto root = BoundedJson::parse(bytes).value_or(nlohmann::json());
     if (!root.is_object()) {
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 #include "setup/model/QuillstoneConfigurationStore.h"
 
+#include "platform/BoundedJson.h"
 #include "platform/SupportFolder.h"
 
 namespace quillstone {
@@ -14,7 +15,7 @@ std::optional<QuillstoneConfiguration> QuillstoneConfigurationStore::loadComplet
         return std::nullopt;
     }
     try {
-        auto configuration = QuillstoneConfiguration::decode(fileManager_.readFile(fileURL_));
+        auto configuration = QuillstoneConfiguration::decode(BoundedJson::readBytes(fileManager_, fileURL_));
         if (configuration && configuration->isComplete()) {
             return configuration;
         }

@@ -1,19 +1,24 @@
 #include "setup/model/QuillstoneStatusDocument.h"
 
+#include "platform/BoundedJson.h"
+#include "platform/FileError.h"
+
+#include <cerrno>
+
 namespace quillstone {
 
 using nlohmann::json;
 
-json QuillstoneStatusDocument::readForMerge(const std::optional<std::string>& bytes) {
+namespace {
+
+json freshRoot() {
     json fresh = json::object();
     fresh["backups"] = json::array();
-    if (!bytes) {
-        return fresh;
-    }
-    json root = json::parse(*bytes, nullptr, false);
-    if (!root.is_object()) {
-        return fresh;
-    }
+    return fresh;
+}
+
+// The rules after the first, for a root that is an object.
+json shaped(json root) {
     auto backups = root.find("backups");
     if (backups != root.end() && backups->is_array()) {
         bool allObjects = true;
@@ -33,14 +38,34 @@ json QuillstoneStatusDocument::readForMerge(const std::optional<std::string>& by
     return root;
 }
 
-json QuillstoneStatusDocument::readForMerge(const FileManager& fileManager, const std::filesystem::path& file) {
-    std::optional<std::string> bytes;
+} // namespace
+
+json QuillstoneStatusDocument::readForMerge(const std::optional<std::string>& bytes) {
+    auto root = bytes ? BoundedJson::parse(*bytes) : std::nullopt;
+    return root && root->is_object() ? shaped(std::move(*root)) : freshRoot();
+}
+
+QuillstoneStatusDocument::Reading QuillstoneStatusDocument::readForMerge(const FileManager& fileManager,
+                                                                         const std::filesystem::path& file) {
+    std::string bytes;
     try {
-        bytes = fileManager.readFile(file);
+        bytes = BoundedJson::readBytes(fileManager, file);
+    } catch (const FileError& error) {
+        return {freshRoot(), error.errorNumber() != ENOENT};
     } catch (const std::exception&) {
-        // Missing or unreadable: start afresh.
+        return {freshRoot(), true};
     }
-    return readForMerge(bytes);
+    auto root = BoundedJson::parse(bytes);
+    if (!root || !root->is_object()) {
+        return {freshRoot(), true};
+    }
+    return {shaped(std::move(*root)), false};
+}
+
+std::filesystem::path QuillstoneStatusDocument::asidePath(const std::filesystem::path& file, std::int64_t unixSeconds) {
+    std::filesystem::path aside = file;
+    aside += ".unreadable-" + std::to_string(unixSeconds);
+    return aside;
 }
 
 bool QuillstoneStatusDocument::createEmptyIfMissing(FileManager& fileManager, const std::filesystem::path& file) {

@@ -2,6 +2,7 @@
 
 #include "platform/FileManager.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -24,8 +25,17 @@ public:
     // the root is kept with "backups" emptied.
     static nlohmann::json readForMerge(const std::optional<std::string>& bytes);
 
-    // Reads the file with readForMerge's rules; any read failure counts as missing.
-    static nlohmann::json readForMerge(const FileManager& fileManager, const std::filesystem::path& file);
+    // The root a merge starts from, and whether something is in the way: a file that is
+    // there but unreadable, larger than BoundedJson::maximumBytes, not JSON (nested too
+    // deeply counts as not JSON) or not an object. The writer keeps such a file aside.
+    struct Reading {
+        nlohmann::json root;
+        bool keepAside = false;
+    };
+    static Reading readForMerge(const FileManager& fileManager, const std::filesystem::path& file);
+
+    // Where a file in the way is kept: "backup_status.json.unreadable-<seconds since 1970>".
+    static std::filesystem::path asidePath(const std::filesystem::path& file, std::int64_t unixSeconds);
 
     // Creates the empty document when nothing exists at the path; never replaces a file.
     // Returns whether it created one.

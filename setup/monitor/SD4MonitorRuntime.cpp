@@ -1,5 +1,6 @@
 #include "setup/monitor/SD4MonitorRuntime.h"
 
+#include "platform/BoundedJson.h"
 #include "setup/model/QuillstoneStatusDocument.h"
 #include "setup/monitor/SD4RunNotificationObserver.h"
 
@@ -49,9 +50,9 @@ bool SD4MonitorRuntime::sd4IsSelected() const {
         if (!files.fileExists(configurationStore_.fileURL())) {
             return false;
         }
-        auto configuration = QuillstoneConfiguration::decode(files.readFile(configurationStore_.fileURL()));
-        return configuration && configuration->isComplete() &&
-               configuration->integration == QuillstoneIntegration::sd4;
+        auto configuration =
+            QuillstoneConfiguration::decode(BoundedJson::readBytes(files, configurationStore_.fileURL()));
+        return configuration && configuration->isComplete() && configuration->integration == QuillstoneIntegration::sd4;
     } catch (const std::exception&) {
         return false;
     }

@@ -1,6 +1,7 @@
 #include "setup/monitor/SD4PendingRunStore.h"
 
 #include "platform/AppleJson.h"
+#include "platform/BoundedJson.h"
 #include "platform/SupportFolder.h"
 #include "setup/monitor/SD4RunOutcome.h"
 #include "setup/monitor/SD4StoredJson.h"
@@ -26,7 +27,7 @@ void SD4PendingRunStore::load() {
     }
     std::optional<Storage> decoded;
     try {
-        decoded = decode(fileManager_.readFile(fileURL_));
+        decoded = decode(BoundedJson::readBytes(fileManager_, fileURL_));
     } catch (const std::exception&) {
         // Unreadable is handled like undecodable.
     }
@@ -38,7 +39,7 @@ void SD4PendingRunStore::load() {
 }
 
 std::optional<SD4PendingRunStore::Storage> SD4PendingRunStore::decode(const std::string& bytes) {
-    const json root = json::parse(bytes, nullptr, false);
+    const json root = BoundedJson::parse(bytes).value_or(json());
     if (!root.is_object()) {
         return std::nullopt;
     }

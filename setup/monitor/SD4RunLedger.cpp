@@ -1,6 +1,7 @@
 #include "setup/monitor/SD4RunLedger.h"
 
 #include "platform/AppleJson.h"
+#include "platform/BoundedJson.h"
 #include "platform/SupportFolder.h"
 #include "setup/monitor/SD4StoredJson.h"
 
@@ -21,7 +22,7 @@ SD4RunLedger::SD4RunLedger(FileManager& fileManager, std::optional<std::filesyst
         return;
     }
     try {
-        if (auto decoded = decode(fileManager_.readFile(fileURL_))) {
+        if (auto decoded = decode(BoundedJson::readBytes(fileManager_, fileURL_))) {
             storage_ = std::move(*decoded);
         }
     } catch (const std::exception&) {
@@ -30,7 +31,7 @@ SD4RunLedger::SD4RunLedger(FileManager& fileManager, std::optional<std::filesyst
 }
 
 std::optional<SD4RunLedger::Storage> SD4RunLedger::decode(const std::string& bytes) {
-    const json root = json::parse(bytes, nullptr, false);
+    const json root = BoundedJson::parse(bytes).value_or(json());
     if (!root.is_object()) {
         return std::nullopt;
     }

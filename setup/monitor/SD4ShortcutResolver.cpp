@@ -1,6 +1,7 @@
 #include "setup/monitor/SD4ShortcutResolver.h"
 
 #include "platform/AppleJson.h"
+#include "platform/BoundedJson.h"
 #include "platform/ChildProcess.h"
 #include "platform/UnicodeText.h"
 #include "platform/Uuid.h"
@@ -92,7 +93,7 @@ SD4ResolvedRun SD4ShortcutResolver::answer(const fs::path& workFolder, const SD4
     if (shortcut.terminationReason() != ChildProcess::TerminationReason::exit || shortcut.terminationStatus() != 0) {
         throw SD4ShortcutResolverError::shortcutFailed(failureMessage(standardError));
     }
-    return Response::decode(fileManager_.readFile(workFolder / answerFileName)).resolvedRun(event);
+    return Response::decode(BoundedJson::readBytes(fileManager_, workFolder / answerFileName)).resolvedRun(event);
 }
 
 SD4ResolvedRun SD4ShortcutResolver::resolve(const SD4RunEvent& event) const {

@@ -1,5 +1,6 @@
 #include "setup/monitor/SD4ShortcutResponse.h"
 
+#include "platform/BoundedJson.h"
 #include "platform/UnicodeText.h"
 #include "setup/monitor/SD4ShortcutResolverError.h"
 
@@ -62,12 +63,12 @@ int64_t requiredInteger(const json& root, const char* key) {
 } // namespace
 
 SD4ShortcutResponse SD4ShortcutResponse::decode(std::string_view bytes) {
-    json root;
-    try {
-        root = json::parse(bytes);
-    } catch (const json::exception& error) {
-        throw DecodingError(error.what());
+    std::string whyNot;
+    auto parsed = BoundedJson::parse(bytes, &whyNot);
+    if (!parsed) {
+        throw DecodingError(whyNot);
     }
+    const json& root = *parsed;
     if (!root.is_object()) {
         throw DecodingError("the answer is not a JSON object.");
     }

@@ -1,11 +1,14 @@
 #include "setup/monitor/SD4StatusWriter.h"
 
 #include "platform/AppleJson.h"
+#include "platform/FileError.h"
 #include "platform/InternetDateTime.h"
 #include "setup/model/QuillstoneStatusDocument.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -23,8 +26,9 @@ std::string fixed(double value, int decimals) {
 }
 } // namespace
 
-SD4StatusWriter::SD4StatusWriter(FileManager& fileManager, const Volumes& volumes, LocalizedCollator collator)
-    : fileManager_(fileManager), volumes_(volumes), collator_(std::move(collator)) {}
+SD4StatusWriter::SD4StatusWriter(FileManager& fileManager, const Volumes& volumes, LocalizedCollator collator,
+                                 const Clock& clock)
+    : fileManager_(fileManager), volumes_(volumes), collator_(std::move(collator)), clock_(clock) {}
 
 std::optional<SD4StatusWriter::MountedVolume> SD4StatusWriter::mountedVolume(const std::string& named) const {
     std::optional<MountedVolume> found;
@@ -157,10 +161,21 @@ void SD4StatusWriter::merge(json& root, json newEntry) const {
 
 void SD4StatusWriter::write(const SD4RunEvent& event, const SD4ResolvedRun& run,
                             const std::filesystem::path& statusFile) const {
-    json root = QuillstoneStatusDocument::readForMerge(fileManager_, statusFile);
-    merge(root, entry(event, run));
+    auto reading = QuillstoneStatusDocument::readForMerge(fileManager_, statusFile);
+    merge(reading.root, entry(event, run));
     fileManager_.createDirectories(statusFile.parent_path());
-    std::string bytes = prettyJson(root);
+    std::string bytes = prettyJson(reading.root);
+    if (reading.keepAside) {
+        auto seconds = std::chrono::duration_cast<std::chrono::seconds>(clock_.now().time_since_epoch()).count();
+        try {
+            // A rename never copies and never replaces: the old bytes stay as they were.
+            fileManager_.moveItem(statusFile, QuillstoneStatusDocument::asidePath(statusFile, seconds));
+        } catch (const FileError& error) {
+            if (error.errorNumber() != ENOENT) {
+                throw;
+            }
+        }
+    }
     fileManager_.replaceAtomically(statusFile, bytes, filePermissions);
     fileManager_.setPermissions(statusFile, filePermissions);
 }

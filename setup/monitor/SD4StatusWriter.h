@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "platform/FileManager.h"
 #include "platform/LocalizedCollator.h"
 #include "platform/Volumes.h"
@@ -31,10 +32,12 @@ public:
     };
 
     SD4StatusWriter(FileManager& fileManager, const Volumes& volumes,
-                    LocalizedCollator collator = LocalizedCollator::forUserEnvironment());
+                    LocalizedCollator collator = LocalizedCollator::forUserEnvironment(),
+                    const Clock& clock = SystemClock::shared());
 
-    // Throws the error of the first step that fails (folder, serialization,
-    // write, permissions); a broken existing file never fails the write.
+    // Throws the error of the first step that fails (folder, serialization, keeping
+    // a broken file aside, write, permissions). A broken existing file never stops the
+    // write: it is renamed to QuillstoneStatusDocument::asidePath first, so nothing is lost.
     void write(const SD4RunEvent& event, const SD4ResolvedRun& run, const std::filesystem::path& statusFile) const;
 
     // The one mounted volume with exactly this name; none when zero or several match.
@@ -52,6 +55,7 @@ private:
     FileManager& fileManager_;
     const Volumes& volumes_;
     LocalizedCollator collator_;
+    const Clock& clock_;
 };
 
 } // namespace quillstone

@@ -1,6 +1,7 @@
 #include "setup/service/QuillstoneInstalledComponents.h"
 
 #include "platform/AppleJson.h"
+#include "platform/BoundedJson.h"
 #include "platform/StandardizedPath.h"
 
 #include <nlohmann/json.hpp>
@@ -14,7 +15,7 @@ QuillstoneInstalledComponents QuillstoneInstalledComponents::current(QuillstoneI
 }
 
 std::optional<QuillstoneInstalledComponents> QuillstoneInstalledComponents::decode(const std::string& bytes) {
-    auto root = nlohmann::json::parse(bytes, nullptr, false);
+    auto root = BoundedJson::parse(bytes).value_or(nlohmann::json());
     if (!root.is_object()) {
         return std::nullopt;
     }

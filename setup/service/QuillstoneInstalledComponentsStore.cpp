@@ -1,5 +1,6 @@
 #include "setup/service/QuillstoneInstalledComponentsStore.h"
 
+#include "platform/BoundedJson.h"
 #include "platform/SupportFolder.h"
 
 namespace quillstone {
@@ -14,7 +15,7 @@ std::optional<QuillstoneInstalledComponents> QuillstoneInstalledComponentsStore:
         if (!fileManager_.fileExists(fileURL_)) {
             return std::nullopt;
         }
-        return QuillstoneInstalledComponents::decode(fileManager_.readFile(fileURL_));
+        return QuillstoneInstalledComponents::decode(BoundedJson::readBytes(fileManager_, fileURL_));
     } catch (const std::exception&) {
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 #include "setup/wizard/QuillstoneUpdateManifest.h"
 
+#include "platform/BoundedJson.h"
+
 #include <QString>
 #include <QUrl>
 #include <nlohmann/json.hpp>
@@ -16,7 +18,7 @@ bool isAbsoluteURL(const std::string& text) {
 } // namespace
 
 std::optional<QuillstoneUpdateManifest> QuillstoneUpdateManifest::decode(std::string_view bytes) {
-    const auto root = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false);
+    const auto root = BoundedJson::parse(bytes).value_or(nlohmann::json());
     if (!root.is_object()) {
         return std::nullopt;
     }

@@ -241,3 +241,33 @@ TEST_F(SD4MonitorProcessTest, SigtermEndsAMonitorWithHangingShortcutsAtOnceAndTh
         << log();
     ASSERT_TRUE(waitFor([&] { return nlohmann::json::parse(statusDocument())["backups"].size() == size_t(runs); }));
 }
+
+TEST_F(SD4MonitorProcessTest, ADeeplyNestedStatusFileIsKeptAsideAndTheRunIsWritten) {
+    int run = 0;
+    for (size_t levels : {10'000u, 1'000'000u}) {
+        SCOPED_TRACE(levels);
+        const std::string runID = "RUN-" + std::to_string(++run);
+        const std::string nested =
+            R"({"backups": [], "x": )" + std::string(levels, '[') + std::string(levels, ']') + "}";
+        writeText(statusFolder / "backup_status.json", nested);
+        if (!monitor || !monitor->isRunning()) {
+            startListeningMonitor();
+        }
+        Payload payload;
+        payload.runID = runID;
+        emit(payload.text());
+        ASSERT_TRUE(waitFor([&] { return countLines("status written for: " + runID) == 1; })) << log();
+        EXPECT_TRUE(monitor->isRunning());
+        EXPECT_LT(fs::file_size(statusFolder / "backup_status.json"), 1'000'000u);
+        EXPECT_EQ(nlohmann::json::parse(statusDocument())["backups"][0]["runID"], runID);
+        std::vector<fs::path> aside;
+        for (const auto& item : fs::directory_iterator(statusFolder)) {
+            if (item.path().filename().string().starts_with("backup_status.json.unreadable-")) {
+                aside.push_back(item.path());
+            }
+        }
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_TRUE(readText(aside[0]) == nested);
+        fs::remove(aside[0]);
+    }
+}

@@ -1,5 +1,7 @@
-#include "platform/FileError.h"
 #include "setup/monitor/SD4StatusWriter.h"
+#include "platform/BoundedJson.h"
+#include "platform/FileError.h"
+#include "setup/model/QuillstoneStatusDocument.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -83,7 +85,8 @@ protected:
     TemporaryFolder home;
     PosixFileManager files{UserDomain::rootedAt(home.path())};
     FakeVolumes volumes;
-    SD4StatusWriter writer{files, volumes, LocalizedCollator("en_US.UTF-8")};
+    ManualClock clock{TimePoint(std::chrono::seconds(1'800'000'000))};
+    SD4StatusWriter writer{files, volumes, LocalizedCollator("en_US.UTF-8"), clock};
     std::filesystem::path statusFile = home / "Dropbox/Quillstone/backup_status.json";
 };
 
@@ -186,11 +189,31 @@ TEST_F(SD4StatusWriterTest, LegacyBrokenAndForeignContentIsReplacedByTheReadingR
     EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"Nightly/JOB-1"}));
     EXPECT_EQ(json::parse(readText(statusFile))["note"], 1);
 
-    for (const char* broken : {"not json", "[1, 2]", "\"text\"", ""}) {
+    EXPECT_FALSE(std::filesystem::exists(QuillstoneStatusDocument::asidePath(statusFile, 1'800'000'000)))
+        << "a usable file is never kept aside";
+}
+
+TEST_F(SD4StatusWriterTest, AnUnusableFileIsKeptAsideOnceAndTheRunIsWritten) {
+    const std::string deep = R"({"backups": [], "x": )" + std::string(513, '[') + std::string(513, ']') + "}";
+    const std::string large = R"({"backups": [], "x": ")" + std::string(BoundedJson::maximumBytes, 'x') + "\"}";
+    for (const std::string& broken :
+         {std::string("not json"), std::string("[1, 2]"), std::string("\"text\""), std::string(), deep, large}) {
+        SCOPED_TRACE(broken.substr(0, 30));
+        clock.advance(std::chrono::seconds(1));
+        auto seconds = std::chrono::duration_cast<std::chrono::seconds>(clock.now().time_since_epoch()).count();
         writeText(statusFile, broken);
         writer.write(runEvent("JOB-1"), resolvedRun("Nightly"), statusFile);
-        EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"Nightly/JOB-1"})) << broken;
+        EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"Nightly/JOB-1"}));
+        EXPECT_LT(readText(statusFile).size(), 1000u);
+        EXPECT_TRUE(readText(QuillstoneStatusDocument::asidePath(statusFile, seconds)) == broken);
+        writer.write(runEvent("JOB-2"), resolvedRun("Weekly"), statusFile);
+        EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"Nightly/JOB-1", "Weekly/JOB-2"}));
     }
+    // The name is taken already: nothing is replaced, the write fails and the run can be retried.
+    writeText(statusFile, "garbage");
+    EXPECT_THROW(writer.write(runEvent("JOB-1"), resolvedRun("Nightly"), statusFile), FileError);
+    EXPECT_EQ(readText(statusFile), "garbage");
+    EXPECT_TRUE(readText(QuillstoneStatusDocument::asidePath(statusFile, 1'800'000'006)) == large);
 }
 
 TEST_F(SD4StatusWriterTest, EqualNamesKeepTheirOrderAndEntriesWithoutNameSortFirst) {

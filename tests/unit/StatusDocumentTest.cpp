@@ -1,7 +1,10 @@
-#include "setup/model/QuillstoneStatusDocument.h"
 #include "status/StatusDocument.h"
+#include "setup/model/QuillstoneStatusDocument.h"
+#include "status/StatusDocumentCache.h"
 #include "support/TemporaryFolder.h"
 
+#include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace quillstone;
@@ -85,4 +88,29 @@ TEST(StatusDocumentReader, AnyDeviationFailsTheWholeDocument) {
     for (const char* text : bad) {
         EXPECT_FALSE(StatusDocument::decode(text)) << text;
     }
+    const std::string deep = R"({"backups": [], "x": )" + std::string(513, '[') + std::string(513, ']') + "}";
+    EXPECT_FALSE(StatusDocument::decode(deep));
+}
+
+TEST(StatusDocumentCache, DecodesAgainOnlyWhenTheFileChangedAndNeverReadsAnOversizedOne) {
+    TemporaryFolder folder;
+    PosixFileManager files{UserDomain::rootedAt(folder.path())};
+    const auto file = folder / "backup_status.json";
+    const std::string entry = R"({"backups":[{"id":"1","name":"Mac","status":"SUCCESS","completedAt":"x"}]})";
+    StatusDocumentCache cache;
+    EXPECT_FALSE(cache.read(files, file));
+    writeText(file, entry);
+    EXPECT_EQ(cache.read(files, file)->backups.size(), 1u);
+    EXPECT_EQ(cache.read(files, file)->backups.size(), 1u);
+    EXPECT_EQ(cache.decodings(), 2u) << "the missing file, then the new one";
+    files.replaceAtomically(file, entry, 0644); // same bytes, another inode
+    EXPECT_TRUE(cache.read(files, file));
+    std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(1));
+    EXPECT_TRUE(cache.read(files, file));
+    EXPECT_EQ(cache.decodings(), 4u);
+    // 200 MB of holes: refused by its size alone, so neither read nor kept in memory.
+    std::filesystem::resize_file(file, 200'000'000);
+    EXPECT_FALSE(cache.read(files, file));
+    EXPECT_FALSE(cache.read(files, file));
+    EXPECT_EQ(cache.decodings(), 4u);
 }

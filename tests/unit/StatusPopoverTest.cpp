@@ -1,7 +1,7 @@
+#include "status/StatusPopover.h"
 #include "platform/FileManager.h"
 #include "platform/qt/QtHttpClient.h"
 #include "status/StatusEnvironment.h"
-#include "status/StatusPopover.h"
 #include "support/CoreApplicationScope.h"
 #include "support/LocalHttpServer.h"
 #include "support/ManualBackgroundQueue.h"
@@ -113,23 +113,34 @@ TEST_F(StatusPopoverTest, ClassicIsActiveExactlyWhenTheScriptIsExecutable) {
     EXPECT_TRUE(commands.calls.empty());
 }
 
-TEST_F(StatusPopoverTest, RefreshAppliesItsThreeValuesTogetherAndNeverAnOlderOne) {
+TEST_F(StatusPopoverTest, RefreshesNeverOverlapAndAnOlderReadingNeverWins) {
     auto popover = make();
     EXPECT_FALSE(popover->document());
     writeText(home / "Quillstone/backup_status.json", oneEntry);
     clock.advance(seconds(5));
-    popover->refresh(); // the older one
-    popover->refresh();
-    commands.succeeds["print"] = false;
-    background.runAt(1);
-    commands.succeeds["print"] = true;
-    background.runAt(0);
+    for (int tick = 0; tick < 3; ++tick) {
+        popover->refresh();
+    }
+    EXPECT_EQ(background.size(), 1u) << "one reading at a time";
+    background.runNext();
     EXPECT_FALSE(popover->document()) << "nothing changes before the main queue runs";
-    EXPECT_EQ(mainQueue.runAll(), 2u);
-    EXPECT_FALSE(popover->active());
+    EXPECT_EQ(mainQueue.runAll(), 1u);
     EXPECT_TRUE(popover->document());
     EXPECT_EQ(popover->lastRefreshedAt(), clock.now());
     EXPECT_EQ(changes, 1);
+    EXPECT_EQ(background.size(), 1u) << "the waiting requests make one more reading";
+    settle();
+    EXPECT_EQ(background.size(), 0u);
+
+    // A restart's reading that ends after a newer refresh does not replace it.
+    popover->restartMonitor();
+    popover->refresh();
+    background.runAt(1);
+    commands.succeeds["print"] = false;
+    background.runAt(0);
+    mainQueue.runAll();
+    EXPECT_TRUE(popover->active());
+    EXPECT_EQ(popover->actionMessage(), "The monitor could not be started.");
 }
 
 TEST_F(StatusPopoverTest, RestartMessageSurvivesTimerTicksUntilTheRefreshButton) {
@@ -265,7 +276,8 @@ TEST(StatusEnvironment, ReadsVersionsAndTheManifestAddressFromItsOwnInfoPlist) {
     fs::path status = root / "Quillstone.app/Contents/Library/LoginItems/Quillstone Status.app";
     writeText(status / "Contents/Info.plist",
               "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
-              "<key>CFBundleShortVersionString</key><string>2.3</string><key>CFBundleVersion</key><string>40</string>"
+              "<key>CFBundleShortVersionString</key><string>2.3</string><key>CFBundleVersion</"
+              "key><string>40</string>"
               "<key>QuillstoneUpdateManifestURL</key><string>https://quillstone.app/version.json</string>"
               "</dict></plist>");
     ManualMainQueue mainQueue;
