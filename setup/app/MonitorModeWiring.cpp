@@ -4,6 +4,7 @@
 #include "platform/FolderLock.h"
 #include "platform/SupportFolder.h"
 #include "platform/LinuxVolumes.h"
+#include "platform/ResidentMemory.h"
 #include "platform/SystemTools.h"
 #include "platform/sdbus/SdBusDistributedNotificationCenter.h"
 #include "platform/sdbus/SdBusLogindWakeNotifier.h"
@@ -54,6 +55,9 @@ struct MonitorModeState {
         auto writeStatus = [writer = statusWriter](const SD4RunEvent& event, const SD4ResolvedRun& run,
                                                    const std::filesystem::path& statusFile) {
             writer->write(event, run, statusFile);
+            // A write leaves ICU's code and collation tables resident, though
+            // the monitor may then idle for a day; the next write reads them back.
+            pageOutLibraries("/libicu");
         };
         auto dependencies = SD4MonitorRuntime::Dependencies::standard(std::move(platform), resolve, writeStatus, files);
         if (instanceLock) {
