@@ -77,12 +77,18 @@ StatusEntryList::StatusEntryList(QWidget* parent) : QScrollArea(parent), stack_(
     stack_->setAutoFillBackground(false);
 }
 
-void StatusEntryList::setRows(const std::vector<StatusRow>& items) {
+bool StatusEntryList::setRows(const std::vector<StatusRow>& items) {
+    // An idle refresh brings the same rows; with thousands of them even
+    // asking each widget costs more than comparing the plain values.
+    if (items == shown_ && rows_.size() == items.size()) {
+        return false;
+    }
     auto* layout = static_cast<QVBoxLayout*>(stack_->layout());
     while (rows_.size() > items.size()) {
         delete rows_.back();
         rows_.pop_back();
     }
+    shown_.resize(std::min(shown_.size(), items.size()));
     while (rows_.size() < items.size()) {
         auto* row = new StatusEntryRow(stack_);
         layout->insertWidget(static_cast<int>(rows_.size()), row);
@@ -91,12 +97,16 @@ void StatusEntryList::setRows(const std::vector<StatusRow>& items) {
         rows_.push_back(row);
     }
     for (size_t index = 0; index < items.size(); ++index) {
-        rows_[index]->setRow(items[index]);
+        if (index >= shown_.size() || !(shown_[index] == items[index])) {
+            rows_[index]->setRow(items[index]);
+        }
     }
+    shown_ = items;
     const int shown = static_cast<int>(std::min<size_t>(items.size(), visibleRows));
     if (height() != rowPitch * shown || minimumHeight() != rowPitch * shown) {
         setFixedHeight(rowPitch * shown);
     }
+    return true;
 }
 
 } // namespace quillstone

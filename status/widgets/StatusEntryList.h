@@ -20,12 +20,14 @@ public:
 
     explicit StatusEntryList(QWidget* parent = nullptr);
 
-    void setRows(const std::vector<StatusRow>& rows);
+    // Touches only the rows that differ from those shown; false when none did.
+    bool setRows(const std::vector<StatusRow>& rows);
     const std::vector<StatusEntryRow*>& rows() const { return rows_; }
 
 private:
     QWidget* stack_;
     std::vector<StatusEntryRow*> rows_;
+    std::vector<StatusRow> shown_;
 };
 
 } // namespace quillstone

@@ -137,9 +137,14 @@ void StatusPanel::setLastRefreshed(const QDateTime& moment) {
 }
 
 void StatusPanel::setRows(const std::vector<StatusRow>& items) {
-    entries_->setRows(items);
-    entries_->setVisible(!items.empty());
-    empty_->setVisible(items.empty());
+    const bool changed = entries_->setRows(items);
+    const bool empty = items.empty();
+    // Nothing new: no layout pass over the rows either.
+    if (!changed && entries_->isHidden() == empty && empty_->isHidden() != empty) {
+        return;
+    }
+    entries_->setVisible(!empty);
+    empty_->setVisible(empty);
     relayout();
 }
 
