@@ -42,8 +42,7 @@ protected:
         QuillstoneConfigurationStore(files).save(QuillstoneConfiguration{1, integration, folder});
     }
 
-    std::shared_ptr<SD4MonitorRuntime> makeRuntime(std::optional<std::filesystem::path> ledgerFile = std::nullopt,
-                                                   bool withWake = true) {
+    std::shared_ptr<SD4MonitorRuntime> makeRuntime(bool withWake = true) {
         auto log = [this](const std::string& line) { lines.push_back(line); };
         SD4MonitorRuntime::Platform platform{center, withWake ? wake : nullptr, mainQueue,
                                              [this] { ++accessoryCalls; }};
@@ -70,8 +69,16 @@ protected:
             writes.push_back(Write{event.runID, run.jobName, file});
         };
         return SD4MonitorRuntime::create(SD4MonitorRuntime::Dependencies{
-            QuillstoneConfigurationStore(files), SD4RunLedger(files, ledgerFile),
+            QuillstoneConfigurationStore(files), SD4RunLedger(files),
             SD4PendingRunStore(files, std::nullopt, log, clock), resolve, writeStatus, log, platform});
+    }
+
+    // Started with SD4 selected and the given status folder.
+    std::shared_ptr<SD4MonitorRuntime> startSD4(const std::string& folder = "/data/Quillstone") {
+        configure(QuillstoneIntegration::sd4, folder);
+        auto runtime = makeRuntime();
+        runtime->start();
+        return runtime;
     }
 
     std::vector<std::string> pendingRunIDs() const {
@@ -109,23 +116,14 @@ protected:
 } // namespace
 
 TEST_F(SD4MonitorRuntimeTest, DeclinesWithOneLineUnlessACompleteSD4ConfigurationIsStored) {
-    const std::vector<std::function<void()>> setups{
-        [] {},
-        [this] { configure(QuillstoneIntegration::classic, "/data/Quillstone"); },
-        [this] { writeText(support() / "configuration.json", "{not json"); },
-        [this] {
-            writeText(support() / "configuration.json",
-                               R"({"version":1,"integration":"sd4","quillstoneFolderPath":""})");
-        },
-        [this] {
-            writeText(support() / "configuration.json",
-                               R"({"version":2,"integration":"sd4","quillstoneFolderPath":"/data"})");
-        },
-    };
-    for (std::size_t index = 0; index < setups.size(); ++index) {
-        SCOPED_TRACE(index);
+    for (const char* stored : {"", R"({"version":1,"integration":"classic","quillstoneFolderPath":"/data"})",
+                               "{not json", R"({"version":1,"integration":"sd4","quillstoneFolderPath":""})",
+                               R"({"version":2,"integration":"sd4","quillstoneFolderPath":"/data"})"}) {
+        SCOPED_TRACE(stored);
         std::filesystem::remove_all(support());
-        setups[index]();
+        if (*stored) {
+            writeText(support() / "configuration.json", stored);
+        }
         writeText(support() / "sd4-pending-runs.json",
                            R"({"schemaVersion":1,"events":[{"copyJobID":"J1","runID":"R0","outcome":"failed",)"
                            R"("isCatchup":false,"endedAtUnixNanos":5}]})");
@@ -142,9 +140,7 @@ TEST_F(SD4MonitorRuntimeTest, DeclinesWithOneLineUnlessACompleteSD4Configuration
 }
 
 TEST_F(SD4MonitorRuntimeTest, ANotificationTravelsToTheStatusFileAndLeavesTheQueue) {
-    configure(QuillstoneIntegration::sd4, "/data/Dropbox/Quillstone");
-    auto runtime = makeRuntime();
-    runtime->start();
+    auto runtime = startSD4("/data/Dropbox/Quillstone");
     EXPECT_EQ(takeLines(), (std::vector<std::string>{"monitor runtime started",
                                                      "distributed notification observer registered"}));
     EXPECT_EQ(accessoryCalls, 1);
@@ -170,22 +166,8 @@ TEST_F(SD4MonitorRuntimeTest, ANotificationTravelsToTheStatusFileAndLeavesTheQue
     EXPECT_TRUE(runtime->processingRunIDs().empty());
 }
 
-TEST_F(SD4MonitorRuntimeTest, ARunAlreadyInTheLedgerIsLoggedAndIgnored) {
-    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
-    writeText(support() / "sd4-run-ledger.json", R"({"schemaVersion":1,"latestRunIDByJobID":{"J1":"R1"}})");
-    auto runtime = makeRuntime();
-    runtime->start();
-    takeLines();
-    runtime->handle(event("R1"));
-    EXPECT_EQ(takeLines(), std::vector<std::string>{"run already processed: R1"});
-    EXPECT_FALSE(std::filesystem::exists(support() / "sd4-pending-runs.json"));
-    EXPECT_EQ(mainQueue->size(), 0u);
-}
-
 TEST_F(SD4MonitorRuntimeTest, TheSameRunNotifiedTwiceWhileResolvingIsProcessedOnce) {
-    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
-    auto runtime = makeRuntime();
-    runtime->start();
+    auto runtime = startSD4();
     takeLines();
     runtime->handle(event("R1"));
     mainQueue->runAll();
@@ -201,45 +183,39 @@ TEST_F(SD4MonitorRuntimeTest, TheSameRunNotifiedTwiceWhileResolvingIsProcessedOn
     EXPECT_EQ(resolved, std::vector<std::string>{"R1"});
 }
 
-TEST_F(SD4MonitorRuntimeTest, AFailedResolveStaysPendingUntilTheNextWake) {
-    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
-    auto runtime = makeRuntime();
-    runtime->start();
+TEST_F(SD4MonitorRuntimeTest, AFailedResolveOrStatusWriteStaysPendingAndUnrecordedUntilTheNextWake) {
+    auto runtime = startSD4();
     takeLines();
-    failingRuns.insert("R1");
-    runtime->handle(event("R1"));
-    finishNextResolve();
-    EXPECT_EQ(takeLines().back(), "run remains pending: R1, error=The Shortcut did not answer.");
-    EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
-    EXPECT_TRUE(runtime->processingRunIDs().empty());
-    EXPECT_EQ(mainQueue->size() + background->size(), 0u) << "no retry before a wake";
+    const std::vector<std::pair<std::string, std::string>> failures{
+        {"R1", "The Shortcut did not answer."}, {"R2", "The status file could not be written."}};
+    for (const auto& [runID, error] : failures) {
+        SCOPED_TRACE(error);
+        failingRuns = {"R1"};
+        writerFailure = runID == "R2" ? std::optional(error) : std::nullopt;
+        const SD4RunEvent run = event(runID, "J" + runID);
+        runtime->handle(run);
+        finishNextResolve();
+        EXPECT_EQ(takeLines().back(), "run remains pending: " + runID + ", error=" + error);
+        EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{runID});
+        EXPECT_FALSE(runtime->ledger().hasProcessed(run));
+        EXPECT_TRUE(runtime->processingRunIDs().empty());
+        EXPECT_EQ(mainQueue->size() + background->size(), 0u) << "no retry before a wake";
 
-    failingRuns.clear();
-    wake->wake();
-    EXPECT_EQ(background->size(), 0u) << "the wake is handled on the main queue";
-    finishNextResolve();
-    EXPECT_EQ(takeLines(),
-              (std::vector<std::string>{"running detail Shortcut for: R1", "status written for: R1"}));
-    EXPECT_TRUE(pendingRunIDs().empty());
-}
-
-TEST_F(SD4MonitorRuntimeTest, AFailedStatusWriteStaysPendingAndUnrecorded) {
-    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
-    auto runtime = makeRuntime();
-    runtime->start();
-    writerFailure = "The status file could not be written.";
-    runtime->handle(event("R1"));
-    finishNextResolve();
-    EXPECT_EQ(lines.back(), "run remains pending: R1, error=The status file could not be written.");
-    EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
-    EXPECT_FALSE(runtime->ledger().hasProcessed(event("R1")));
+        failingRuns.clear();
+        writerFailure.reset();
+        wake->wake();
+        EXPECT_EQ(background->size(), 0u) << "the wake is handled on the main queue";
+        finishNextResolve();
+        EXPECT_EQ(takeLines(), (std::vector<std::string>{"running detail Shortcut for: " + runID,
+                                                         "status written for: " + runID}));
+        EXPECT_TRUE(pendingRunIDs().empty());
+    }
 }
 
 TEST_F(SD4MonitorRuntimeTest, ALedgerThatCannotBeSavedLeavesTheRunPending) {
-    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
-    writeText(home.path() / "blocked", "a file, not a folder");
-    auto runtime = makeRuntime(home.path() / "blocked/sd4-run-ledger.json");
-    runtime->start();
+    // A folder where the ledger belongs: it can be neither read nor replaced.
+    std::filesystem::create_directories(support() / "sd4-run-ledger.json");
+    auto runtime = startSD4();
     runtime->handle(event("R1"));
     finishNextResolve();
     EXPECT_EQ(writes.size(), 1u);
@@ -252,21 +228,15 @@ TEST_F(SD4MonitorRuntimeTest, ALedgerThatCannotBeSavedLeavesTheRunPending) {
 }
 
 TEST_F(SD4MonitorRuntimeTest, PerJobTheNewestRunIsResolvedFirstAndOlderOnesLeaveWithoutAShortcut) {
-    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
     auto at = [](const std::string& runID, int64_t endedAt, const std::string& job = "J1") {
         SD4RunEvent run = event(runID, job);
         run.endedAtUnixNanos = endedAt;
         return run;
     };
-    {
-        SD4PendingRunStore store(files);
-        for (const SD4RunEvent& run : {at("R2", 20), at("R1", 10), at("R4", 40), at("R3", 30), at("S1", 5, "J2")}) {
-            store.add(run);
-        }
-    }
+    SD4PendingRunStore(files).add(
+        {at("R2", 20), at("R1", 10), at("R4", 40), at("R3", 30), at("S1", 5, "J2")});
     failingRuns.insert("R4");
-    auto runtime = makeRuntime();
-    runtime->start();
+    auto runtime = startSD4();
     mainQueue->runAll();
     ASSERT_EQ(background->size(), 2u) << "one run per job, jobs side by side";
     finishNextResolve();
@@ -299,27 +269,20 @@ TEST_F(SD4MonitorRuntimeTest, PerJobTheNewestRunIsResolvedFirstAndOlderOnesLeave
 }
 
 TEST_F(SD4MonitorRuntimeTest, TheNewerEndTimeIsSavedBeforeTheStatusWriteSoARestartKeepsTheOrder) {
-    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
     SD4RunEvent older = event("R1");
     SD4RunEvent newer = event("R2");
     newer.endedAtUnixNanos += 1;
-    {
-        SD4PendingRunStore store(files);
-        store.add(older);
-        store.add(newer);
-    }
+    SD4PendingRunStore(files).add({older, newer});
     // The newer run's status write fails, as if the process died inside it.
     writerFailure = "killed";
-    auto runtime = makeRuntime();
-    runtime->start();
+    auto runtime = startSD4();
     finishNextResolve();
     EXPECT_FALSE(SD4RunLedger(files).hasProcessed(newer));
     EXPECT_TRUE(SD4RunLedger(files).hasNewerRun(older)) << "the claim reached the file first";
     runtime.reset();
 
     writerFailure.reset();
-    runtime = makeRuntime();
-    runtime->start();
+    runtime = startSD4();
     finishNextResolve();
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].runID, "R2");
@@ -327,28 +290,22 @@ TEST_F(SD4MonitorRuntimeTest, TheNewerEndTimeIsSavedBeforeTheStatusWriteSoAResta
     EXPECT_TRUE(pendingRunIDs().empty());
 }
 
-TEST_F(SD4MonitorRuntimeTest, StartResumesPendingRunsExceptThoseTheLedgerHolds) {
-    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
+TEST_F(SD4MonitorRuntimeTest, ARunTheLedgerHoldsIsNeitherResumedNorQueuedAgain) {
     writeText(support() / "sd4-run-ledger.json", R"({"schemaVersion":1,"latestRunIDByJobID":{"J1":"R1"}})");
-    {
-        SD4PendingRunStore store(files);
-        store.add(event("R1"));
-        store.add(event("R5", "J2"));
-    }
-    auto runtime = makeRuntime();
-    runtime->start();
-    mainQueue->runAll();
-    ASSERT_EQ(background->size(), 1u);
-    background->runNext();
-    mainQueue->runAll();
+    SD4PendingRunStore(files).add({event("R1"), event("R5", "J2")});
+    auto runtime = startSD4();
+    takeLines();
+    runtime->handle(event("R1"));
+    EXPECT_EQ(takeLines(), std::vector<std::string>{"run already processed: R1"});
+    EXPECT_EQ(mainQueue->size(), 1u) << "only R5 is resumed; R1 is not queued again";
+    finishNextResolve();
+    EXPECT_EQ(background->size(), 0u);
     EXPECT_EQ(resolved, std::vector<std::string>{"R5"});
     EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{"R1"});
 }
 
 TEST_F(SD4MonitorRuntimeTest, TheStatusFolderIsReadAgainForEveryWrite) {
-    configure(QuillstoneIntegration::sd4, "/data/First");
-    auto runtime = makeRuntime();
-    runtime->start();
+    auto runtime = startSD4("/data/First");
     runtime->handle(event("R1"));
     mainQueue->runAll();
     configure(QuillstoneIntegration::classic, "/data/Second");
@@ -363,9 +320,7 @@ TEST_F(SD4MonitorRuntimeTest, TheStatusFolderIsReadAgainForEveryWrite) {
 }
 
 TEST_F(SD4MonitorRuntimeTest, StopEndsListeningAndALostRuntimeDropsItsAnswers) {
-    configure(QuillstoneIntegration::sd4, "/data/Quillstone");
-    auto runtime = makeRuntime();
-    runtime->start();
+    auto runtime = startSD4();
     runtime->handle(event("R1"));
     mainQueue->runAll();
     runtime->stop();
@@ -383,7 +338,7 @@ TEST_F(SD4MonitorRuntimeTest, StopEndsListeningAndALostRuntimeDropsItsAnswers) {
 }
 
 TEST_F(SD4MonitorRuntimeTest, AMissingPortIsRefusedAtConstruction) {
-    EXPECT_THROW(makeRuntime(std::nullopt, false), std::invalid_argument);
+    EXPECT_THROW(makeRuntime(false), std::invalid_argument);
 }
 
 TEST_F(SD4MonitorRuntimeTest, StandardDependenciesUseTheSupportFolderAndTheMonitorLog) {
