@@ -35,22 +35,7 @@ protected:
 
 } // namespace
 
-TEST_F(MonitorServiceTest, OnlyEnableAndBootstrapShowLaunchctlOutput) {
-    service.installMonitorAgent();
-    service.isMonitorLoaded();
-    std::vector<std::pair<std::string, bool>> silencing;
-    for (const auto& call : runner.calls) {
-        EXPECT_EQ(call.tool, "/bin/launchctl");
-        silencing.emplace_back(call.arguments.front(), call.silenced);
-    }
-    EXPECT_THAT(silencing, ElementsAre(std::pair<std::string, bool>{"bootout", true},
-                                       std::pair<std::string, bool>{"bootout", true},
-                                       std::pair<std::string, bool>{"enable", false},
-                                       std::pair<std::string, bool>{"bootstrap", false},
-                                       std::pair<std::string, bool>{"print", true}));
-}
-
-TEST_F(MonitorServiceTest, InstallationRegistersTheStatusHostAfterTheAgent) {
+TEST_F(MonitorServiceTest, InstallationRegistersTheStatusHostAfterTheAgentAndShowsOnlyEnableAndBootstrap) {
     service.installMonitorAgent();
     EXPECT_THAT(journal,
                 ElementsAre("launchctl bootout gui/501/com.quillstone.statushost",
@@ -58,6 +43,15 @@ TEST_F(MonitorServiceTest, InstallationRegistersTheStatusHostAfterTheAgent) {
                             "launchctl enable gui/501/com.quillstone.monitor",
                             "launchctl bootstrap gui/501 " + service.launchAgentPlistURL("com.quillstone.monitor").string(),
                             std::string("register ") + statusID));
+    service.isMonitorLoaded();
+    std::vector<std::pair<std::string, bool>> silencing;
+    for (const auto& call : runner.calls) {
+        EXPECT_EQ(call.tool, "/bin/launchctl");
+        silencing.emplace_back(call.arguments.front(), call.silenced);
+    }
+    using Call = std::pair<std::string, bool>;
+    EXPECT_THAT(silencing, ElementsAre(Call{"bootout", true}, Call{"bootout", true}, Call{"enable", false},
+                                       Call{"bootstrap", false}, Call{"print", true}));
 }
 
 TEST_F(MonitorServiceTest, ARefusedLoginItemRollsBackTheAgent) {
