@@ -8,8 +8,10 @@
 #include "setup/service/SD4MonitorServiceError.h"
 #include "support/FakeBundles.h"
 #include "support/MarkedRunningApplications.h"
+#include "support/ScopedEnvironment.h"
 #include "support/ServiceFakes.h"
 #include "support/TemporaryFolder.h"
+#include "support/t1_FileListings.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -27,15 +29,6 @@ namespace {
 
 constexpr const char* statusID = "com.quillstone.Quillstone-Setup.Status";
 const fs::path fixtures = fs::path(QUILLSTONE_SOURCE_DIR) / "tests/fixtures";
-
-std::vector<std::string> lines(const fs::path& file) {
-    std::vector<std::string> result;
-    std::istringstream stream(readText(file));
-    for (std::string line; std::getline(stream, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
 
 // One copy of Quillstone.app with everything it talks to.
 struct Installation {
@@ -69,6 +62,7 @@ protected:
     fs::path launchctlLog = root / "launchctl.log";
     fs::path openLog = root / "open.log";
     MarkedRunningApplications running;
+    ScopedEnvironment environment;
     std::vector<std::string> removals;
     std::unique_ptr<Installation> app;
 
@@ -76,22 +70,16 @@ protected:
         makeSetupBundle(bundle, fixtures / "fake-status-app");
         running.statusBundles.push_back(statusBundleOf(bundle));
         app = makeInstallation(bundle);
-        ::setenv("QUILLSTONE_FAKE_LAUNCHCTL_LOG", launchctlLog.c_str(), 1);
-        ::setenv("QUILLSTONE_FAKE_OPEN_LOG", openLog.c_str(), 1);
+        environment.set("QUILLSTONE_FAKE_LAUNCHCTL_LOG", launchctlLog);
+        environment.set("QUILLSTONE_FAKE_OPEN_LOG", openLog);
         failLaunchctl("");
-    }
-    void TearDown() override {
-        for (const char* name : {"QUILLSTONE_FAKE_LAUNCHCTL_LOG", "QUILLSTONE_FAKE_LAUNCHCTL_FAIL",
-                                 "QUILLSTONE_FAKE_OPEN_LOG", "QUILLSTONE_FAKE_OPEN_STARTS"}) {
-            ::unsetenv(name);
-        }
     }
 
     std::unique_ptr<Installation> makeInstallation(const fs::path& at) {
         return std::make_unique<Installation>(at, files, layout, running, autostart, removals);
     }
     void failLaunchctl(const std::string& subcommands) {
-        ::setenv("QUILLSTONE_FAKE_LAUNCHCTL_FAIL", subcommands.c_str(), 1);
+        environment.set("QUILLSTONE_FAKE_LAUNCHCTL_FAIL", subcommands);
     }
     void clearLogs() {
         fs::remove(launchctlLog);
@@ -111,7 +99,7 @@ protected:
 
 } // namespace
 
-TEST_F(MonitorServiceIntegrationTest, InstallingTwiceReloadsTheAgentEachTime) {
+TEST_F(MonitorServiceIntegrationTest, InstallingTwiceReloadsAnAgentRunningThisExecutableInMonitorMode) {
     ASSERT_FALSE(fs::exists(agentPlist.parent_path()));
     app->service.installMonitorAgent();
     app->service.installMonitorAgent();
@@ -119,45 +107,40 @@ TEST_F(MonitorServiceIntegrationTest, InstallingTwiceReloadsTheAgentEachTime) {
     auto expected = installLines();
     auto second = installLines();
     expected.insert(expected.end(), second.begin(), second.end());
-    EXPECT_EQ(lines(launchctlLog), expected);
+    EXPECT_EQ(linesOf(launchctlLog), expected);
     EXPECT_FALSE(fs::exists(openLog)) << "the login item started the status app itself";
-    EXPECT_TRUE(fs::exists(agentPlist));
-    EXPECT_TRUE(statusAppRunning());
-    EXPECT_EQ(storedRecord(), QuillstoneInstalledComponents::current(QuillstoneIntegration::sd4, Bundle(bundle)));
-}
-
-TEST_F(MonitorServiceIntegrationTest, AgentRunsThisExecutableInMonitorModeAndAutostartStartsTheStatusApp) {
-    app->service.installMonitorAgent();
     EXPECT_EQ(readText(agentPlist), (SD4AgentPropertyList{"com.quillstone.monitor",
                                                           bundle / "Contents/MacOS/quillstone-setup",
                                                           "--quillstone-sd4-monitor", "Background", home, "anna"}
                                          .xml()));
     EXPECT_THAT(readText(autostartEntry),
                 ::testing::HasSubstr("Exec=\"" + (statusBundleOf(bundle) / "Contents/MacOS/quillstone-status").string()));
+    EXPECT_TRUE(statusAppRunning());
+    EXPECT_EQ(storedRecord(), QuillstoneInstalledComponents::current(QuillstoneIntegration::sd4, Bundle(bundle)));
 }
 
-TEST_F(MonitorServiceIntegrationTest, FailedBootstrapLeavesNoAgentAndNoStatusHost) {
+TEST_F(MonitorServiceIntegrationTest, AFailedBootstrapOrRecordSaveLeavesNoAgentAndNoStatusHost) {
+    auto nothingLeft = [&] {
+        EXPECT_FALSE(fs::exists(agentPlist));
+        EXPECT_FALSE(fs::exists(autostartEntry));
+        EXPECT_FALSE(statusAppRunning());
+    };
     app->service.installMonitorAgent();
     ASSERT_TRUE(fs::exists(autostartEntry));
     ASSERT_TRUE(statusAppRunning());
     clearLogs();
     failLaunchctl("bootstrap");
-
     EXPECT_EQ(failureOf([&] { app->service.installMonitorAgent(); }), Code::launchctlFailed);
     auto expected = installLines();
     expected.push_back("bootout gui/501/com.quillstone.monitor");
-    EXPECT_EQ(lines(launchctlLog), expected);
-    EXPECT_FALSE(fs::exists(agentPlist));
-    EXPECT_FALSE(fs::exists(autostartEntry));
-    EXPECT_FALSE(statusAppRunning());
-}
+    EXPECT_EQ(linesOf(launchctlLog), expected);
+    nothingLeft();
 
-TEST_F(MonitorServiceIntegrationTest, FailedRecordSaveRollsBackAgentAndStatusHost) {
+    failLaunchctl("");
+    fs::remove_all(home / ".local/share/Quillstone");
     writeText(home / ".local/share/Quillstone", "a file where the support folder belongs");
     EXPECT_THROW(app->service.installMonitorAgent(), FileError);
-    EXPECT_FALSE(fs::exists(agentPlist));
-    EXPECT_FALSE(fs::exists(autostartEntry));
-    EXPECT_FALSE(statusAppRunning());
+    nothingLeft();
 }
 
 TEST_F(MonitorServiceIntegrationTest, MissingExecutableInstallsNothing) {
@@ -172,7 +155,7 @@ TEST_F(MonitorServiceIntegrationTest, UninstallingRemovesAgentsAndStopsTheStatus
         QuillstoneInstalledComponents::current(QuillstoneIntegration::sd4, Bundle(bundle)));
     failLaunchctl("bootout");
     app->service.uninstallMonitorAgent();
-    EXPECT_THAT(lines(launchctlLog),
+    EXPECT_THAT(linesOf(launchctlLog),
                 ElementsAre("bootout gui/501/com.quillstone.monitor", "bootout gui/501/com.quillstone.statushost"));
     EXPECT_FALSE(storedRecord());
 
@@ -187,9 +170,10 @@ TEST_F(MonitorServiceIntegrationTest, UninstallingRemovesAgentsAndStopsTheStatus
     EXPECT_FALSE(storedRecord());
 }
 
-TEST_F(MonitorServiceIntegrationTest, AnUndeletableAgentKeepsTheRecordAndTheConfiguration) {
+TEST_F(MonitorServiceIntegrationTest, RemovingTheSD4MonitorStopsAtAnUndeletableAgentAndKeepsTheStatusFile) {
     app->service.installMonitorAgent();
     saveConfiguration(QuillstoneIntegration::sd4);
+    writeText(home / "Dropbox/Quillstone/backup_status.json", "{}");
     fs::remove(agentPlist);
     writeText(agentPlist / "blocker", "");
     EXPECT_THROW(app->service.removeSD4Monitor(), FileError);
@@ -197,14 +181,9 @@ TEST_F(MonitorServiceIntegrationTest, AnUndeletableAgentKeepsTheRecordAndTheConf
     EXPECT_TRUE(QuillstoneConfigurationStore(files).loadComplete());
     EXPECT_TRUE(removals.empty());
     EXPECT_FALSE(fs::exists(autostartEntry)) << "the status host is unregistered regardless";
-}
 
-TEST_F(MonitorServiceIntegrationTest, RemovingTheSD4MonitorDeletesItsFilesButNotTheStatusFile) {
-    app->service.installMonitorAgent();
-    saveConfiguration(QuillstoneIntegration::sd4);
-    writeText(home / "Dropbox/Quillstone/backup_status.json", "{}");
+    fs::remove_all(agentPlist);
     app->service.removeSD4Monitor();
-    EXPECT_FALSE(fs::exists(agentPlist));
     EXPECT_FALSE(QuillstoneConfigurationStore(files).loadComplete());
     EXPECT_FALSE(storedRecord());
     EXPECT_THAT(removals, ElementsAre("monitor state"));
@@ -213,7 +192,7 @@ TEST_F(MonitorServiceIntegrationTest, RemovingTheSD4MonitorDeletesItsFilesButNot
 
 TEST_F(MonitorServiceIntegrationTest, LoadedExactlyWhenPrintExitsWithZero) {
     EXPECT_TRUE(app->service.isMonitorLoaded());
-    EXPECT_THAT(lines(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
+    EXPECT_THAT(linesOf(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
     failLaunchctl("print");
     EXPECT_FALSE(app->service.isMonitorLoaded());
     layout.tools.launchctl = root / "missing/launchctl";
@@ -224,24 +203,20 @@ TEST_F(MonitorServiceIntegrationTest, UpgradeWithNothingInstalledLeavesEverythin
     failLaunchctl("print");
     writeText(QuillstoneConfigurationStore(files).fileURL(), "not a configuration");
     EXPECT_FALSE(app->service.upgradeMonitorService(true));
-    EXPECT_THAT(lines(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
+    EXPECT_THAT(linesOf(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
     EXPECT_FALSE(storedRecord());
 }
 
-TEST_F(MonitorServiceIntegrationTest, UpgradeNeedsACompleteConfiguration) {
+TEST_F(MonitorServiceIntegrationTest, UpgradeRefusesAnIncompleteConfigurationAndClassicWithAnSD4Worker) {
     app->service.installMonitorAgent();
     EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(true); }), Code::missingUpgradeConfiguration);
     writeText(QuillstoneConfigurationStore(files).fileURL(),
               R"({"integration":"sd4","quillstoneFolderPath":"/x","version":2})");
     EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(true); }), Code::missingUpgradeConfiguration);
-}
 
-TEST_F(MonitorServiceIntegrationTest, ClassicWithAnSD4WorkerIsInconsistent) {
-    app->service.installMonitorAgent();
     saveConfiguration(QuillstoneIntegration::classic);
     EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(true); }), Code::inconsistentUpgradeState);
     EXPECT_TRUE(fs::exists(agentPlist)) << "an upgrade never removes anything";
-
     // A loaded agent without its property list is a worker too.
     fs::remove(agentPlist);
     EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(false); }), Code::inconsistentUpgradeState);
@@ -255,7 +230,7 @@ TEST_F(MonitorServiceIntegrationTest, CurrentInstallationIsLeftAloneUnlessForced
     EXPECT_FALSE(fs::exists(launchctlLog));
 
     EXPECT_TRUE(app->service.upgradeMonitorService(true));
-    EXPECT_THAT(lines(launchctlLog), ElementsAre("bootout gui/501/com.quillstone.monitor",
+    EXPECT_THAT(linesOf(launchctlLog), ElementsAre("bootout gui/501/com.quillstone.monitor",
                                                  "enable gui/501/com.quillstone.monitor",
                                                  "bootstrap gui/501 " + agentPlist.string()));
     EXPECT_TRUE(statusAppRunning());
@@ -289,7 +264,7 @@ TEST_F(MonitorServiceIntegrationTest, ClassicUpgradeReregistersTheStatusHostOnly
     clearLogs();
 
     EXPECT_TRUE(app->service.upgradeMonitorService(false));
-    EXPECT_THAT(lines(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
+    EXPECT_THAT(linesOf(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
     EXPECT_EQ(storedRecord(), QuillstoneInstalledComponents::current(QuillstoneIntegration::classic, Bundle(bundle)));
     EXPECT_TRUE(statusAppRunning());
 }
@@ -301,12 +276,12 @@ TEST_F(MonitorServiceIntegrationTest, StatusAppTheSystemDoesNotStartIsOpenedInTh
     fs::permissions(silent, fs::perms::owner_all);
     fs::remove(statusBundleOf(bundle) / "Contents/MacOS/quillstone-status");
     fs::copy_file(silent, statusBundleOf(bundle) / "Contents/MacOS/quillstone-status");
-    ::setenv("QUILLSTONE_FAKE_OPEN_STARTS", "1", 1);
+    environment.set("QUILLSTONE_FAKE_OPEN_STARTS", "1");
 
     app->service.installClassicStatusHost();
-    EXPECT_THAT(lines(openLog), ElementsAre("-g " + statusBundleOf(bundle).string()));
+    EXPECT_THAT(linesOf(openLog), ElementsAre("-g " + statusBundleOf(bundle).string()));
     EXPECT_TRUE(statusAppRunning());
 
-    ::unsetenv("QUILLSTONE_FAKE_OPEN_STARTS");
+    environment.clear("QUILLSTONE_FAKE_OPEN_STARTS");
     EXPECT_EQ(failureOf([&] { app->service.installClassicStatusHost(); }), Code::statusHostLaunchFailed);
 }

@@ -6,9 +6,11 @@
 #include "platform/ChildProcess.h"
 #include "platform/FileManager.h"
 #include "setup/model/QuillstoneConfigurationStore.h"
+#include "setup/monitor/SD4PendingRunStore.h"
 #include "support/PrivateSessionBus.h"
 #include "support/TemporaryFolder.h"
 #include "support/WaitFor.h"
+#include "support/t1_FileListings.h"
 
 #include <gtest/gtest.h>
 
@@ -85,9 +87,7 @@ protected:
 
     void startListeningMonitor() {
         startMonitor();
-        ASSERT_TRUE(waitFor([&] { return countLines("distributed notification observer registered") == restarts + 1; }))
-            << log();
-        ++restarts;
+        ASSERT_TRUE(logged("distributed notification observer registered", ++starts));
     }
 
     void stopMonitor(int signal) {
@@ -106,7 +106,7 @@ protected:
         ChildProcess gdbus("/usr/bin/gdbus", command);
         gdbus.launch();
         gdbus.waitUntilExit();
-        ASSERT_EQ(gdbus.terminationStatus(), 0);
+        EXPECT_EQ(gdbus.terminationStatus(), 0);
     }
 
     std::string log() const { return readText(support / "sd4-monitor.log"); }
@@ -115,8 +115,7 @@ protected:
     std::vector<std::string> messages() const {
         static const std::regex line(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ \| (.*)$)");
         std::vector<std::string> result;
-        std::istringstream stream(log());
-        for (std::string text; std::getline(stream, text);) {
+        for (const std::string& text : linesOf(support / "sd4-monitor.log")) {
             std::smatch match;
             EXPECT_TRUE(std::regex_match(text, match, line)) << text;
             result.push_back(match.size() > 1 ? match[1].str() : text);
@@ -124,19 +123,35 @@ protected:
         return result;
     }
 
-    int countLines(const std::string& message) const {
-        auto all = messages();
-        return static_cast<int>(std::count(all.begin(), all.end(), message));
+    int countLines(const std::string& message) const { return occurrences(log(), message); }
+
+    // A plain search: under load the log grows to thousands of lines.
+    static int occurrences(const std::string& text, const std::string& message) {
+        const std::string needle = "| " + message + "\n";
+        int count = 0;
+        for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
+            ++count;
+        }
+        return count;
     }
 
-    std::vector<std::string> shortcutCalls() const {
-        std::vector<std::string> calls;
-        std::istringstream stream(readText(helpers / "calls.log"));
-        for (std::string call; std::getline(stream, call);) {
-            calls.push_back(call);
+    // Waits until the message was logged `times` times; a failure shows the log.
+    ::testing::AssertionResult logged(const std::string& message, int times = 1) const {
+        if (waitFor([&] { return countLines(message) == times; })) {
+            return ::testing::AssertionSuccess();
         }
-        return calls;
+        return ::testing::AssertionFailure() << "not logged " << times << "x: " << message << "\n" << log();
     }
+
+    std::vector<std::string> pendingRunIDs() {
+        std::vector<std::string> ids;
+        for (const auto& event : SD4PendingRunStore(files).pendingEvents()) {
+            ids.push_back(event.runID);
+        }
+        return ids;
+    }
+
+    std::vector<std::string> shortcutCalls() const { return linesOf(helpers / "calls.log"); }
 
     // The monitor's peak resident memory in KiB (VmHWM), 0 when it is not running.
     long peakResidentKiB() const {
@@ -151,7 +166,7 @@ protected:
 
     std::string statusDocument() const { return readText(statusFolder / "backup_status.json"); }
 
-    int restarts = 0;
+    int starts = 0;
 };
 
 } // namespace quillstone::testing

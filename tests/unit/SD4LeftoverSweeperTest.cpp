@@ -1,29 +1,18 @@
 #include "platform/FolderLock.h"
 #include "setup/monitor/SD4LeftoverSweeper.h"
 #include "support/TemporaryFolder.h"
+#include "support/t1_FileListings.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 using namespace quillstone;
+using quillstone::testing::sortedNamesIn;
 using quillstone::testing::TemporaryFolder;
 using quillstone::testing::writeText;
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-} // namespace
 
 TEST(SD4LeftoverSweeperTest, RemovesOnlyExactLeftoverNamesOfOurOwn) {
     TemporaryFolder home;
@@ -49,12 +38,12 @@ TEST(SD4LeftoverSweeperTest, RemovesOnlyExactLeftoverNamesOfOurOwn) {
 
     SD4LeftoverSweeper sweeper(files, support, temporary);
     EXPECT_EQ(sweeper.sweep(status), 5u);
-    EXPECT_EQ(namesIn(support),
+    EXPECT_EQ(sortedNamesIn(support),
               (std::vector<std::string>{".backup_status.json.Ab3xY9", ".configuration.json.Ab3xY9",
                                         ".sd4-run-ledger.json.Ab-xY9", ".sd4-run-ledger.json.Ab3xY",
                                         ".sd4-run-ledger.json.Ab3xY9z", "sd4-run-ledger.json"}));
-    EXPECT_EQ(namesIn(status), (std::vector<std::string>{".BackupMonitor.sh.Q1w2E3", "backup_status.json"}));
-    EXPECT_EQ(namesIn(temporary), (std::vector<std::string>{"Quillstone-SD4-1A1B2C3D-4E5F-4A6B-8C7D-8E9F0A1B2C3D",
+    EXPECT_EQ(sortedNamesIn(status), (std::vector<std::string>{".BackupMonitor.sh.Q1w2E3", "backup_status.json"}));
+    EXPECT_EQ(sortedNamesIn(temporary), (std::vector<std::string>{"Quillstone-SD4-1A1B2C3D-4E5F-4A6B-8C7D-8E9F0A1B2C3D",
                                                             "Quillstone-SD4-2A1B2C3D-4E5F-4A6B-8C7D-8E9F0A1B2C3D",
                                                             "Quillstone-SD4-not-a-uuid"}));
     EXPECT_TRUE(fs::exists(home.path() / "elsewhere"));
