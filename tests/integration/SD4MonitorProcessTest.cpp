@@ -184,27 +184,19 @@ TEST_F(SD4MonitorProcessTest, SigtermEndsAMonitorWithHangingShortcutsAtOnceAndTh
 }
 
 TEST_F(SD4MonitorProcessTest, ADeeplyNestedStatusFileIsKeptAsideAndTheRunIsWritten) {
+    // Deep enough to overflow the stack of any parser without a depth bound.
+    const std::string nested =
+        R"({"backups": [], "x": )" + std::string(1'000'000, '[') + std::string(1'000'000, ']') + "}";
+    writeText(statusFolder / "backup_status.json", nested);
     startListeningMonitor();
-    int run = 0;
-    for (size_t levels : {10'000u, 1'000'000u}) {
-        SCOPED_TRACE(levels);
-        const std::string runID = "RUN-" + std::to_string(++run);
-        const std::string nested =
-            R"({"backups": [], "x": )" + std::string(levels, '[') + std::string(levels, ']') + "}";
-        writeText(statusFolder / "backup_status.json", nested);
-        emit(Payload{"JOB-1", runID}.text());
-        ASSERT_TRUE(logged("status written for: " + runID));
-        EXPECT_TRUE(monitor->isRunning());
-        EXPECT_LT(fs::file_size(statusFolder / "backup_status.json"), 1'000'000u);
-        EXPECT_EQ(nlohmann::json::parse(statusDocument())["backups"][0]["runID"], runID);
-        std::vector<fs::path> aside;
-        for (const auto& item : fs::directory_iterator(statusFolder)) {
-            if (item.path().filename().string().starts_with("backup_status.json.unreadable-")) {
-                aside.push_back(item.path());
-            }
-        }
-        ASSERT_EQ(aside.size(), 1u);
-        EXPECT_TRUE(readText(aside[0]) == nested);
-        fs::remove(aside[0]);
-    }
+    emit(Payload{}.text());
+    ASSERT_TRUE(logged("status written for: RUN-1"));
+    EXPECT_TRUE(monitor->isRunning());
+    ASSERT_LT(fs::file_size(statusFolder / "backup_status.json"), 1'000'000u);
+    EXPECT_EQ(nlohmann::json::parse(statusDocument())["backups"][0]["runID"], "RUN-1");
+    const std::vector<std::string> names = sortedNamesIn(statusFolder);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0], "backup_status.json");
+    EXPECT_TRUE(names[1].starts_with("backup_status.json.unreadable-")) << names[1];
+    EXPECT_TRUE(readText(statusFolder / names[1]) == nested);
 }
