@@ -222,7 +222,7 @@ TEST_F(MonitorServiceIntegrationTest, UpgradeRefusesAnIncompleteConfigurationAnd
     EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(false); }), Code::inconsistentUpgradeState);
 }
 
-TEST_F(MonitorServiceIntegrationTest, CurrentInstallationIsLeftAloneUnlessForced) {
+TEST_F(MonitorServiceIntegrationTest, ACurrentInstallationIsUpgradedOnlyWhenForcedOrMoved) {
     app->service.installMonitorAgent();
     saveConfiguration(QuillstoneIntegration::sd4);
     clearLogs();
@@ -231,20 +231,15 @@ TEST_F(MonitorServiceIntegrationTest, CurrentInstallationIsLeftAloneUnlessForced
 
     EXPECT_TRUE(app->service.upgradeMonitorService(true));
     EXPECT_THAT(linesOf(launchctlLog), ElementsAre("bootout gui/501/com.quillstone.monitor",
-                                                 "enable gui/501/com.quillstone.monitor",
-                                                 "bootstrap gui/501 " + agentPlist.string()));
+                                                   "enable gui/501/com.quillstone.monitor",
+                                                   "bootstrap gui/501 " + agentPlist.string()));
     EXPECT_TRUE(statusAppRunning());
-}
 
-TEST_F(MonitorServiceIntegrationTest, UpgradeAfterTheApplicationMovedPointsEverythingAtTheNewCopy) {
-    app->service.installMonitorAgent();
-    saveConfiguration(QuillstoneIntegration::sd4);
+    // The application moved: everything points at the new copy.
     fs::path moved = root / "Moved/Quillstone.app";
     makeSetupBundle(moved, fixtures / "fake-status-app");
     running.statusBundles.push_back(statusBundleOf(moved));
     auto movedApp = makeInstallation(moved);
-    clearLogs();
-
     EXPECT_TRUE(movedApp->service.upgradeMonitorService(false));
     EXPECT_EQ(SD4AgentPropertyList::firstProgramArgument(readText(agentPlist)),
               (moved / "Contents/MacOS/quillstone-setup").string());
