@@ -155,8 +155,8 @@ TEST_F(MonitorServiceIntegrationTest, UninstallingRemovesAgentsAndStopsTheStatus
         QuillstoneInstalledComponents::current(QuillstoneIntegration::sd4, Bundle(bundle)));
     failLaunchctl("bootout");
     app->service.uninstallMonitorAgent();
-    EXPECT_THAT(linesOf(launchctlLog),
-                ElementsAre("bootout gui/501/com.quillstone.monitor", "bootout gui/501/com.quillstone.statushost"));
+    EXPECT_THAT(linesOf(launchctlLog), ElementsAre("bootout gui/501/com.quillstone.monitor",
+                                                   "bootout gui/501/com.quillstone.statushost"));
     EXPECT_FALSE(storedRecord());
 
     failLaunchctl("");
@@ -230,9 +230,9 @@ TEST_F(MonitorServiceIntegrationTest, ACurrentInstallationIsUpgradedOnlyWhenForc
     EXPECT_FALSE(fs::exists(launchctlLog));
 
     EXPECT_TRUE(app->service.upgradeMonitorService(true));
-    EXPECT_THAT(linesOf(launchctlLog), ElementsAre("bootout gui/501/com.quillstone.monitor",
-                                                   "enable gui/501/com.quillstone.monitor",
-                                                   "bootstrap gui/501 " + agentPlist.string()));
+    EXPECT_THAT(linesOf(launchctlLog),
+                ElementsAre("bootout gui/501/com.quillstone.monitor", "enable gui/501/com.quillstone.monitor",
+                            "bootstrap gui/501 " + agentPlist.string()));
     EXPECT_TRUE(statusAppRunning());
 
     // The application moved: everything points at the new copy.

@@ -42,10 +42,12 @@ TEST(SD4LeftoverSweeperTest, RemovesOnlyExactLeftoverNamesOfOurOwn) {
               (std::vector<std::string>{".backup_status.json.Ab3xY9", ".configuration.json.Ab3xY9",
                                         ".sd4-run-ledger.json.Ab-xY9", ".sd4-run-ledger.json.Ab3xY",
                                         ".sd4-run-ledger.json.Ab3xY9z", "sd4-run-ledger.json"}));
-    EXPECT_EQ(sortedNamesIn(status), (std::vector<std::string>{".BackupMonitor.sh.Q1w2E3", "backup_status.json"}));
-    EXPECT_EQ(sortedNamesIn(temporary), (std::vector<std::string>{"Quillstone-SD4-1A1B2C3D-4E5F-4A6B-8C7D-8E9F0A1B2C3D",
-                                                            "Quillstone-SD4-2A1B2C3D-4E5F-4A6B-8C7D-8E9F0A1B2C3D",
-                                                            "Quillstone-SD4-not-a-uuid"}));
+    EXPECT_EQ(sortedNamesIn(status),
+              (std::vector<std::string>{".BackupMonitor.sh.Q1w2E3", "backup_status.json"}));
+    EXPECT_EQ(sortedNamesIn(temporary),
+              (std::vector<std::string>{"Quillstone-SD4-1A1B2C3D-4E5F-4A6B-8C7D-8E9F0A1B2C3D",
+                                        "Quillstone-SD4-2A1B2C3D-4E5F-4A6B-8C7D-8E9F0A1B2C3D",
+                                        "Quillstone-SD4-not-a-uuid"}));
     EXPECT_TRUE(fs::exists(home.path() / "elsewhere"));
     EXPECT_EQ(SD4LeftoverSweeper(files, home.path() / "missing", home.path() / "missing").sweep(""), 0u);
 }
