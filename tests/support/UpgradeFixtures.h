@@ -11,17 +11,21 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quillstone::testing {
 
-// A minimal application bundle: Contents/Info.plist with the given values.
-inline std::filesystem::path writeApplicationBundle(const std::filesystem::path& bundle,
-                                                    const std::string& identifier,
-                                                    std::optional<std::string> version,
-                                                    std::optional<std::string> build) {
+// A minimal application bundle: Contents/Info.plist with the given values and any extra string keys.
+inline std::filesystem::path
+writeApplicationBundle(const std::filesystem::path& bundle, const std::string& identifier,
+                       std::optional<std::string> version, std::optional<std::string> build,
+                       const std::vector<std::pair<std::string, std::string>>& extra = {}) {
     auto plist = Plist::dictionary();
     plist.setString("CFBundleIdentifier", identifier);
+    for (const auto& [key, value] : extra) {
+        plist.setString(key, value);
+    }
     if (version) {
         plist.setString("CFBundleShortVersionString", *version);
     }
@@ -67,23 +71,6 @@ public:
     bool opens = true;
     std::vector<std::filesystem::path> recycled;
     std::function<void(const std::vector<std::filesystem::path>&)> onRecycle;
-};
-
-class ListedRunningApplications : public RunningApplications {
-public:
-    std::vector<RunningApplication> withBundleIdentifier(const std::string& bundleIdentifier) override {
-        std::vector<RunningApplication> matching;
-        for (const auto& application : applications) {
-            if (application.bundleIdentifier == bundleIdentifier) {
-                matching.push_back(application);
-            }
-        }
-        return matching;
-    }
-    bool activate(const RunningApplication&) override { return true; }
-    bool terminate(const RunningApplication&) override { return true; }
-    bool forceTerminate(const RunningApplication&) override { return true; }
-    std::vector<RunningApplication> applications;
 };
 
 } // namespace quillstone::testing
