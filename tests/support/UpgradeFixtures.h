@@ -73,4 +73,21 @@ public:
     std::function<void(const std::vector<std::filesystem::path>&)> onRecycle;
 };
 
+class ListedRunningApplications : public RunningApplications {
+public:
+    std::vector<RunningApplication> withBundleIdentifier(const std::string& bundleIdentifier) override {
+        std::vector<RunningApplication> matching;
+        for (const auto& application : applications) {
+            if (application.bundleIdentifier == bundleIdentifier) {
+                matching.push_back(application);
+            }
+        }
+        return matching;
+    }
+    bool activate(const RunningApplication&) override { return true; }
+    bool terminate(const RunningApplication&) override { return true; }
+    bool forceTerminate(const RunningApplication&) override { return true; }
+    std::vector<RunningApplication> applications;
+};
+
 } // namespace quillstone::testing
