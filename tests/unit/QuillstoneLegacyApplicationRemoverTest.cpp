@@ -74,24 +74,16 @@ TEST_F(LegacyRemoval, ADeletableCopyGoesToTheUsersTrashAndNothingThereIsAlreadyR
 }
 
 TEST_F(LegacyRemoval, TheAdministratorMoveTakesOverWhenTheTrashCannotBeUsed) {
-    struct Case {
-        const char* name;
-        std::function<void(const std::vector<fs::path>&)> onRecycle;
-        bool deletable, recycled;
-    };
-    for (const Case& c : {Case{"recycle refused", [](const auto& items) { throw FileError(EACCES, items.front(), "Could not move"); },
-                               true, true},
-                          Case{"recycle left the copy behind", nullptr, true, true},
-                          Case{"not deletable", nullptr, false, false}}) {
-        SCOPED_TRACE(c.name);
+    // A deletable copy that recycling left behind, and one that cannot be deleted at all.
+    for (bool deletable : {true, false}) {
+        SCOPED_TRACE(deletable);
         writeApplicationBundle(legacy(), setupID, "2.2", "12");
         workspace.recycled.clear();
         administrator.sources.clear();
-        workspace.onRecycle = c.onRecycle;
-        files.deletable = c.deletable;
+        files.deletable = deletable;
         administrator.onRun = [this](const std::string&) { fs::remove_all(legacy()); };
         remover.removeLegacyApplication(legacy());
-        EXPECT_EQ(workspace.recycled.size(), c.recycled ? 1u : 0u);
+        EXPECT_EQ(workspace.recycled.size(), deletable ? 1u : 0u);
         EXPECT_EQ(administrator.sources, std::vector<std::string>{expectedSource("Quillstone Setup.app")});
     }
 }
