@@ -39,27 +39,6 @@ protected:
     std::vector<std::string> monitorEvents;
     std::shared_ptr<WidgetWizardScene> scene = std::make_shared<WidgetWizardScene>();
 
-    Quillstone_SetupApp::Environment environment(std::vector<std::string> arguments) {
-        return {.arguments = [arguments] { return arguments; },
-                .monitor = {[this] { monitorEvents.push_back("start"); }, [this] { monitorEvents.push_back("stop"); }},
-                .session = session,
-                .registry = registry,
-                .clock = SystemClock::shared(),
-                .scene = scene};
-    }
-
-    // Closes every window shortly after start; true when that ended the event loop.
-    static bool closingAllWindowsQuits() {
-        bool quitByTimeout = false;
-        QTimer::singleShot(100, [] { QApplication::closeAllWindows(); });
-        QTimer::singleShot(1500, [&] {
-            quitByTimeout = true;
-            QCoreApplication::quit();
-        });
-        QApplication::exec();
-        return !quitByTimeout;
-    }
-
     static QApplication* application;
 };
 
@@ -68,7 +47,13 @@ QApplication* SetupAppTest::application = nullptr;
 } // namespace
 
 TEST_F(SetupAppTest, TheWizardShowsItsWindowAndEndsWhenItCloses) {
-    Quillstone_SetupApp app(environment({"quillstone-setup"}));
+    Quillstone_SetupApp app({.arguments = [] { return std::vector<std::string>{"quillstone-setup"}; },
+                             .monitor = {[this] { monitorEvents.push_back("start"); },
+                                         [this] { monitorEvents.push_back("stop"); }},
+                             .session = session,
+                             .registry = registry,
+                             .clock = SystemClock::shared(),
+                             .scene = scene});
     app.launch();
     ASSERT_NE(scene->window(), nullptr);
     EXPECT_TRUE(scene->window()->isVisible()) << "the registration hook must show the window";
@@ -83,7 +68,15 @@ TEST_F(SetupAppTest, TheWizardShowsItsWindowAndEndsWhenItCloses) {
     EXPECT_FALSE(scene->window()->isMinimized()) << "a reopen brings a miniaturized wizard back";
     EXPECT_TRUE(scene->window()->isVisible());
 
-    EXPECT_TRUE(closingAllWindowsQuits());
+    // Closing every window ends the event loop before the time-out does.
+    bool quitByTimeout = false;
+    QTimer::singleShot(100, [] { QApplication::closeAllWindows(); });
+    QTimer::singleShot(1500, [&] {
+        quitByTimeout = true;
+        QCoreApplication::quit();
+    });
+    QApplication::exec();
+    EXPECT_FALSE(quitByTimeout);
     EXPECT_FALSE(std::filesystem::exists(session.fileURL())) << "termination clears the own record";
     EXPECT_EQ(app.appDelegate().mainWindow(), nullptr);
     EXPECT_TRUE(scene->window()->findChildren<QWidget*>().isEmpty()) << "the wizard view is detached";

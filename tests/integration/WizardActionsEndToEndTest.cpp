@@ -2,11 +2,11 @@
 // home: its launchctl supervises the monitor, its shortcuts and open tools add
 // the Shortcut, its osascript runs the administrator command, and Quillstone
 // Status is registered as a login item and removed again.
-#include "platform/ChildProcess.h"
 #include "platform/ProcRunningApplications.h"
 #include "setup/service/QuillstoneInstalledComponentsStore.h"
 #include "setup/wizard/ContentViewEnvironment.h"
 #include "support/PrivateSessionBus.h"
+#include "support/ProgramRun.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TemporaryFolder.h"
 #include "support/WaitFor.h"
@@ -27,15 +27,6 @@ namespace {
 const fs::path builtBundle = QUILLSTONE_APP_DIR;
 constexpr const char* setupID = "com.quillstone.Quillstone-Setup";
 constexpr const char* statusID = "com.quillstone.Quillstone-Setup.Status";
-
-int runTool(const fs::path& tool, const std::vector<std::string>& arguments) {
-    ChildProcess process(tool, arguments);
-    process.setStandardOutput(ChildProcess::Stream::null);
-    process.setStandardError(ChildProcess::Stream::null);
-    process.launch();
-    process.waitUntilExit();
-    return process.terminationStatus();
-}
 
 class WizardEndToEnd : public ::testing::Test {
 protected:
@@ -60,12 +51,10 @@ protected:
     ~WizardEndToEnd() override {
         view.reset();
         wiring.reset();
-        runTool(launchctl, {"bootout", "gui/" + std::to_string(::getuid()) + "/com.quillstone.monitor"});
+        ProgramRun::of(launchctl, {"bootout", service()});
         for (const char* identifier : {statusID, setupID}) {
-            for (const auto& application : running.withBundleIdentifier(identifier)) {
-                if (application.bundlePath.string().starts_with(bundle.string())) { // never another test's copy
-                    running.forceTerminate(application);
-                }
+            for (const auto& application : copiesOf(identifier)) {
+                running.forceTerminate(application);
             }
         }
     }
@@ -83,14 +72,14 @@ protected:
     }
 
     // Processes of this copy only: the test's own tree may hold other running copies.
-    size_t runningCopies(const char* identifier) {
-        size_t count = 0;
-        for (const auto& application : running.withBundleIdentifier(identifier)) {
-            count += application.bundlePath.string().starts_with(bundle.string()) ? 1 : 0;
-        }
-        return count;
+    std::vector<RunningApplication> copiesOf(const char* identifier) {
+        auto found = running.withBundleIdentifier(identifier);
+        std::erase_if(
+            found, [&](const auto& copy) { return !copy.bundlePath.string().starts_with(bundle.string()); });
+        return found;
     }
 
+    static std::string service() { return "gui/" + std::to_string(::getuid()) + "/com.quillstone.monitor"; }
     std::string monitorLog() const { return readText(support / "sd4-monitor.log"); }
 
     TemporaryFolder root;
@@ -129,9 +118,10 @@ TEST_F(WizardEndToEnd, SD4ActivationStartsTheMonitorAndRemovalTakesItAway) {
         << monitorLog();
     EXPECT_TRUE(fs::exists(autostartEntry));
 
-    ASSERT_EQ(runTool(QUILLSTONE_SUPERDUPER4_STANDIN, {"--job-id", "JOB-1", "--run-id", "RUN-1", "--job-name", "Nightly",
-                                                      "--outcome", "succeeded", "--destination", "Backup"}),
-              0);
+    const ProgramRun run = ProgramRun::of(QUILLSTONE_SUPERDUPER4_STANDIN,
+                                          {"--job-id", "JOB-1", "--run-id", "RUN-1", "--job-name", "Nightly",
+                                           "--outcome", "succeeded", "--destination", "Backup"});
+    ASSERT_EQ(run.status, 0) << run.errors;
     ASSERT_TRUE(waitFor([&] { return monitorLog().find("status written for: RUN-1") != std::string::npos; }))
         << monitorLog();
     const fs::path statusFile = home / "Dropbox/Quillstone/backup_status.json";
@@ -146,9 +136,9 @@ TEST_F(WizardEndToEnd, SD4ActivationStartsTheMonitorAndRemovalTakesItAway) {
     }
     EXPECT_TRUE(fs::exists(statusFile));
     EXPECT_TRUE(fs::exists(support / "sd4-monitor.log"));
-    EXPECT_NE(runTool(launchctl, {"print", "gui/" + std::to_string(::getuid()) + "/com.quillstone.monitor"}), 0);
+    EXPECT_NE(ProgramRun::of(launchctl, {"print", service()}).status, 0);
     EXPECT_FALSE(fs::exists(autostartEntry));
-    EXPECT_TRUE(waitFor([&] { return runningCopies(setupID) == 0; })); // the monitor has stopped
+    EXPECT_TRUE(waitFor([&] { return copiesOf(setupID).empty(); })); // the monitor has stopped
 }
 
 TEST_F(WizardEndToEnd, ClassicInstallationAsRootRegistersTheStatusAppAndRemovalKeepsTheConfiguration) {

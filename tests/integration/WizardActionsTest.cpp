@@ -55,18 +55,15 @@ TEST(ShortcutPresence, OnlyACleanExitWithTheNameInUtf8Counts) {
     PosixFileManager files{UserDomain::rootedAt(root / "home")};
     ScriptedWorkspace workspace;
     QuillstoneProcessRegistry registry(root.path());
-    struct Case {
-        std::string script;
-        bool installed;
-    };
-    for (const Case& c : {Case{"printf 'Other\\r\\n\\tQuillstone SuperDuper Details \\r\\n'", true},
-                          Case{"printf 'Quillstone SuperDuper Details\\n'; exit 1", false},
-                          Case{"printf 'Quillstone SuperDuper Details\\n' >&2", false}}) {
+    for (auto [script, installed] :
+         {std::pair{"printf 'Other\\r\\n\\tQuillstone SuperDuper Details \\r\\n'", true},
+          std::pair{"printf 'Quillstone SuperDuper Details\\n'; exit 1", false},
+          std::pair{"printf 'Quillstone SuperDuper Details\\n' >&2", false}}) {
         const fs::path tool = root / "shortcuts";
-        writeText(tool, "#!/bin/sh\n[ \"$*\" = list ] || exit 64\n" + c.script + "\n");
+        writeText(tool, std::string("#!/bin/sh\n[ \"$*\" = list ] || exit 64\n") + script + "\n");
         fs::permissions(tool, fs::perms::owner_all);
         QuillstoneBundledShortcutBridge bridge(registry, tool, Bundle(root / "Quillstone.app"), files, workspace);
-        EXPECT_EQ(bridge.isShortcutInstalled(), c.installed) << c.script;
+        EXPECT_EQ(bridge.isShortcutInstalled(), installed) << script;
     }
     EXPECT_EQ(registry.temporaryDirectoryCount(), 0u);
 }

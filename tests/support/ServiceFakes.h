@@ -33,7 +33,6 @@ public:
 
     std::vector<RunningApplication> apps;
     bool killedAppsLinger = false;
-    std::vector<pid_t> forceTerminated;
 
     void start(pid_t pid, const std::string& identifier) { apps.push_back({pid, identifier, "/status.app"}); }
 
@@ -47,7 +46,6 @@ public:
     bool terminate(const RunningApplication&) override { return true; }
     bool forceTerminate(const RunningApplication& application) override {
         journal_.push_back("kill " + std::to_string(application.processIdentifier));
-        forceTerminated.push_back(application.processIdentifier);
         if (!killedAppsLinger) {
             std::erase_if(apps, [&](const auto& app) { return app.processIdentifier == application.processIdentifier; });
         }
@@ -126,7 +124,6 @@ public:
     std::vector<Call> calls;
     // First argument -> exit success; missing means success.
     std::map<std::string, bool> succeeds;
-    std::set<std::filesystem::path> missingTools;
     std::function<void(const Call&)> onRun;
 
     bool run(const std::filesystem::path& tool, const std::vector<std::string>& arguments, bool silenced) override {
@@ -136,9 +133,6 @@ public:
         }
         journal_.push_back(line);
         calls.push_back({tool, arguments, silenced});
-        if (missingTools.contains(tool)) {
-            throw ProcessLaunchError(ENOENT, tool);
-        }
         if (onRun) {
             onRun(calls.back());
         }

@@ -11,17 +11,21 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quillstone::testing {
 
-// A minimal application bundle: Contents/Info.plist with the given values.
-inline std::filesystem::path writeApplicationBundle(const std::filesystem::path& bundle,
-                                                    const std::string& identifier,
-                                                    std::optional<std::string> version,
-                                                    std::optional<std::string> build) {
+// A minimal application bundle: Contents/Info.plist with the given values and any extra string keys.
+inline std::filesystem::path
+writeApplicationBundle(const std::filesystem::path& bundle, const std::string& identifier,
+                       std::optional<std::string> version, std::optional<std::string> build,
+                       const std::vector<std::pair<std::string, std::string>>& extra = {}) {
     auto plist = Plist::dictionary();
     plist.setString("CFBundleIdentifier", identifier);
+    for (const auto& [key, value] : extra) {
+        plist.setString(key, value);
+    }
     if (version) {
         plist.setString("CFBundleShortVersionString", *version);
     }

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -58,13 +59,11 @@ public:
 
     // Worded as the real service words them, so screenshots read true.
     static std::string failure(const std::string& action) {
-        if (action == "installMonitorAgent") {
-            return "The Quillstone Monitor could not be started.";
-        }
-        if (action == "removeSD4Monitor") {
-            return "The Quillstone Monitor could not be stopped.";
-        }
-        return action + " went wrong.";
+        static const std::map<std::string, std::string> worded{
+            {"installMonitorAgent", "The Quillstone Monitor could not be started."},
+            {"removeSD4Monitor", "The Quillstone Monitor could not be stopped."}};
+        auto found = worded.find(action);
+        return found == worded.end() ? action + " went wrong." : found->second;
     }
 
 private:
@@ -114,17 +113,9 @@ public:
     void writeBundle(std::optional<std::string> version, std::optional<std::string> build,
                      std::string manifestURL = "https://updates.example/version.json",
                      std::string website = "https://quillstone.example") {
-        auto plist = Plist::dictionary();
-        plist.setString("CFBundleIdentifier", "com.quillstone.Quillstone-Setup");
-        if (version) {
-            plist.setString("CFBundleShortVersionString", *version);
-        }
-        if (build) {
-            plist.setString("CFBundleVersion", *build);
-        }
-        plist.setString("QuillstoneWebsiteURL", website);
-        plist.setString("QuillstoneUpdateManifestURL", manifestURL);
-        writeText(bundle / "Contents/Info.plist", plist.toXml());
+        writeApplicationBundle(
+            bundle, "com.quillstone.Quillstone-Setup", version, build,
+            {{"QuillstoneWebsiteURL", website}, {"QuillstoneUpdateManifestURL", manifestURL}});
     }
 
     void storeConfiguration(QuillstoneIntegration integration, const std::filesystem::path& folder) {
@@ -136,12 +127,7 @@ public:
             configurationStore, monitor, shortcut, files, *administratorScript, workspace, components, *httpClient, mainQueue,
             backgroundQueue, clock, Bundle(bundle), applications,
             [this] { return candidate; },
-            [this](const std::filesystem::path& url) {
-                legacyRemovals.push_back(url);
-                if (legacyRemovalFails) {
-                    throw std::runtime_error("The old copy stays.");
-                }
-            },
+            [this](const std::filesystem::path& url) { legacyRemovals.push_back(url); },
             [this](const QuillstoneFolderChoice& choice) {
                 choices.push_back(choice);
                 return chosenFolder;
@@ -178,7 +164,6 @@ public:
     ManualClock clock{TimePoint{} + std::chrono::seconds(1700000000)};
     std::optional<QuillstoneUpgradeCandidate> candidate;
     std::vector<std::filesystem::path> legacyRemovals;
-    bool legacyRemovalFails = false;
     std::vector<QuillstoneFolderChoice> choices;
     std::optional<std::filesystem::path> chosenFolder;
     int terminations = 0;

@@ -26,7 +26,6 @@ TEST(WizardFlowTest, SuperDuper4FromWelcomeToFinish) {
     EXPECT_TRUE(wizard.shows("quillstone.app/setup"));
     EXPECT_FALSE(wizard.shows("Quillstone Monitor is installed")) << "no monitor, no removal box";
     EXPECT_FALSE(wizard.button("Back")->isEnabled());
-    wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-0-welcome");
 
     wizard.click("Continue");
@@ -34,19 +33,16 @@ TEST(WizardFlowTest, SuperDuper4FromWelcomeToFinish) {
     EXPECT_TRUE(wizard.button("SuperDuper! 4")->isChecked());
     EXPECT_FALSE(wizard.button("SuperDuper! Classic")->isChecked());
     EXPECT_TRUE(wizard.shows("Previously using SuperDuper! Classic?"));
-    wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-1-superduper-sd4");
 
     wizard.click("Continue");
     EXPECT_TRUE(wizard.shows(QString::fromStdString((wizard.home / "Quillstone/backup_status.json").string())));
-    wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-2-status-folder");
 
     wizard.click("Continue");
     EXPECT_TRUE(wizard.shows("Activate Quillstone"));
     EXPECT_FALSE(wizard.button("Continue")->isEnabled()) << "nothing activated yet";
     EXPECT_EQ(wizard.button("Activate Quillstone"), nullptr) << "no activation before the Shortcut";
-    wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-3-sd4-shortcut-missing");
 
     wizard.click("Install required Shortcut");
@@ -72,7 +68,6 @@ TEST(WizardFlowTest, SuperDuper4FromWelcomeToFinish) {
     EXPECT_FALSE(enabledDuringActivation);
     EXPECT_TRUE(wizard.shows("The Quillstone Monitor is active for this Mac user."));
     ASSERT_NE(wizard.button("Quillstone activated"), nullptr);
-    wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-3-sd4-success");
 
     wizard.click("Continue");
@@ -82,7 +77,6 @@ TEST(WizardFlowTest, SuperDuper4FromWelcomeToFinish) {
     EXPECT_FALSE(wizard.shows(NextStepsScreen::classicStepOne));
     wizard.click("Open complete setup guide");
     EXPECT_EQ(wizard.workspace.opened, std::vector<std::string>{"https://quillstone.app/setup/"});
-    wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-4-next-steps-sd4");
 
     wizard.click("Finish");
@@ -110,7 +104,6 @@ TEST(WizardFlowTest, ClassicFromChoiceToRemoval) {
     EXPECT_TRUE(wizard.shows(QString::fromStdString((dropbox / "Quillstone/BackupMonitor.sh").string())));
     EXPECT_FALSE(wizard.shows("Existing Quillstone data found")) << "an empty folder holds nothing";
     EXPECT_FALSE(wizard.button("Continue")->isEnabled());
-    wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-3-classic-before");
 
     wizard.administrator.onRun = [](const std::string&) { throw std::runtime_error("User cancelled."); };
@@ -121,7 +114,6 @@ TEST(WizardFlowTest, ClassicFromChoiceToRemoval) {
     EXPECT_TRUE(wizard.shows("Existing Quillstone data found"));
     EXPECT_TRUE(wizard.shows("Existing backup status"));
     EXPECT_TRUE(wizard.shows("Existing backup logs"));
-    wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-3-classic-failure");
 
     wizard.administrator.onRun = nullptr;
@@ -153,7 +145,6 @@ TEST(WizardFlowTest, ClassicFromChoiceToRemoval) {
     EXPECT_TRUE(wizard.shows(NextStepsScreen::classicStepOne));
     EXPECT_TRUE(wizard.shows("Select " + QString::fromStdString((dropbox / "Quillstone/BackupMonitor.sh").string()) + "."));
     EXPECT_TRUE(wizard.shows(NextStepsScreen::scheduledCopiesPath));
-    wizard.expectAccessibleAsDrawn();
     wizard.screenshot("wizard-4-next-steps-classic");
 
     wizard.click("Remove Quillstone Menu App");

@@ -44,7 +44,6 @@ public:
         applications = "/Applications";
         std::filesystem::create_directories(home);
     }
-    ~WizardHarness() { window.reset(); }
 
     // Builds the state (start-up checks run now) and its window.
     void open() {
@@ -62,24 +61,17 @@ public:
         QApplication::processEvents();
     }
 
-    // The visible button named so, among the window's widgets.
-    QAbstractButton* button(const QString& name) const {
-        for (QAbstractButton* shown : window->findChildren<QAbstractButton*>()) {
-            if (shown->isVisibleTo(window.get()) && shown->text() == name) {
+    // The visible widget of that kind showing the text, among the window's widgets.
+    template <typename Widget> Widget* visible(const QString& text) const {
+        for (Widget* shown : window->findChildren<Widget*>()) {
+            if (shown->isVisibleTo(window.get()) && shown->text() == text) {
                 return shown;
             }
         }
         return nullptr;
     }
-
-    bool shows(const QString& text) const {
-        for (QLabel* label : window->findChildren<QLabel*>()) {
-            if (label->isVisibleTo(window.get()) && label->text() == text) {
-                return true;
-            }
-        }
-        return false;
-    }
+    QAbstractButton* button(const QString& name) const { return visible<QAbstractButton>(name); }
+    bool shows(const QString& text) const { return visible<QLabel>(text) != nullptr; }
 
     // Every visible text and control as assistive technologies see it: the
     // accessible name of each object, exactly as drawn.
@@ -107,10 +99,12 @@ public:
         return QStringLiteral(QUILLSTONE_SCREENSHOT_DIR "/") + name + ".png";
     }
 
+    // Saves the window as drawn and checks that it reads the same to assistive technologies.
     void screenshot(const QString& name) const {
         QApplication::processEvents();
         EXPECT_TRUE(window->grab().save(screenshotPath(name)));
         expectReadable(*window, name);
+        expectAccessibleAsDrawn();
     }
 
     // The window with an alert over it, as the user sees both.

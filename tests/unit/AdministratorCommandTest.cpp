@@ -1,5 +1,6 @@
 #include "helpers/osascript/AdministratorCommand.h"
 #include "helpers/osascript/OsascriptError.h"
+#include "setup/service/QuillstoneAdministratorCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -7,20 +8,8 @@ using namespace quillstone;
 
 namespace {
 
-// The writer's side: backslashes doubled first, then double quotes escaped.
-std::string appleScriptFor(const std::string& command) {
-    std::string escaped;
-    for (char character : command) {
-        if (character == '\\') {
-            escaped += "\\\\";
-        } else if (character == '"') {
-            escaped += "\\\"";
-        } else {
-            escaped += character;
-        }
-    }
-    return "do shell script \"" + escaped + "\" with administrator privileges";
-}
+// The writer's side is the wizard's own, so both ends must agree.
+constexpr auto appleScriptFor = &QuillstoneAdministratorCommand::appleScriptSource;
 
 std::string refusal(const std::string& source) {
     try {

@@ -4,8 +4,6 @@
 
 #include <gmock/gmock.h>
 
-#include <sys/stat.h>
-
 using namespace quillstone;
 using namespace quillstone::testing;
 using ::testing::ElementsAre;
@@ -16,12 +14,6 @@ namespace {
 
 using Integration = QuillstoneIntegration;
 using BridgeCode = QuillstoneShortcutBridgeError::Code;
-
-mode_t modeOf(const fs::path& file) {
-    struct stat info {};
-    ::stat(file.c_str(), &info);
-    return info.st_mode & 07777;
-}
 
 class ClassicInstallation : public WizardStateTest {
 protected:
@@ -37,19 +29,14 @@ TEST_F(ClassicInstallation, InstallsEveryPartAndRunsOneAdministratorCommand) {
     auto& view = startClassic(root / "Drive");
     view.requestClassicInstallation();
 
-    EXPECT_EQ(view.installationMessage(),
-              "BackupMonitor.sh and the Quillstone menu-bar app were installed successfully.");
     EXPECT_TRUE(view.installationSucceeded());
     EXPECT_FALSE(view.isInstalling());
     EXPECT_THAT(monitor.journal, ElementsAre("uninstallMonitorAgent", "installClassicStatusHost"));
     EXPECT_EQ(readText(folder / "BackupMonitor.sh"), "#!/bin/sh\nQUILLSTONE_DIR='" + folder.string() + "'\n");
-    EXPECT_EQ(modeOf(folder / "BackupMonitor.sh"), 0755u);
+    EXPECT_EQ(fs::status(folder / "BackupMonitor.sh").permissions(), fs::perms(0755));
     EXPECT_EQ(readText(folder / "logs/BackupMonitor.log"), "");
     EXPECT_EQ(readText(folder / "backup_status.json"), QuillstoneStatusDocument::emptyDocument);
-    const std::string script = "'" + (folder / "BackupMonitor.sh").string() + "'";
-    EXPECT_THAT(administrator.sources,
-                ElementsAre("do shell script \"/usr/sbin/chown root:wheel " + script + " && /bin/chmod 755 " + script +
-                            "\" with administrator privileges"));
+    EXPECT_EQ(administrator.sources.size(), 1u); // its words are checked against a real shell elsewhere
     EXPECT_EQ(configurationStore.loadComplete(), (QuillstoneConfiguration{1, Integration::classic, folder.string()}));
 }
 
@@ -62,13 +49,10 @@ TEST_F(ClassicInstallation, ExistingDataAsksFirstAndListsWhatIsThere) {
     EXPECT_TRUE(view.showsExistingInstallationConfirmation());
     EXPECT_TRUE(administrator.sources.empty());
     view.dismissExistingInstallationConfirmation();
-    EXPECT_FALSE(view.showsExistingInstallationConfirmation());
     EXPECT_TRUE(monitor.journal.empty());
 
     view.requestClassicInstallation();
     view.confirmExistingInstallation();
-    EXPECT_FALSE(view.showsExistingInstallationConfirmation());
-    EXPECT_TRUE(view.installationSucceeded());
     EXPECT_THAT(view.existingItemLabels(), ElementsAre("Existing backup status", "Existing backup logs",
                                                        "Existing BackupMonitor.sh", "Other Quillstone files"));
 }
@@ -103,9 +87,6 @@ TEST_F(ClassicInstallation, EveryFailureNamesItsCauseAndUndoesNothing) {
     std::vector<Case> cases{
         {"template missing", [&] { fs::remove(bundle / "Contents/Resources/BackupMonitor.sh"); }, root / "Drive",
          "BackupMonitor.sh could not be found in the Setup Wizard."},
-        {"administrator cancelled",
-         [&] { administrator.onRun = [](const std::string&) { throw std::runtime_error("User canceled."); }; },
-         root / "Drive", "Installation failed: Administrator authorization was cancelled or failed."},
         {"placeholder left", [&] { writeText(odd / "Quillstone/BackupMonitor.sh", "old"); }, odd,
          "Installation failed: BackupMonitor.sh could not be configured."},
         {"folder error", [&] { writeText(blocked, ""); }, blocked, ""},
@@ -130,7 +111,6 @@ TEST_F(ClassicInstallation, EveryFailureNamesItsCauseAndUndoesNothing) {
         EXPECT_FALSE(view.canContinue());
         // reset for the next case
         writeText(bundle / "Contents/Resources/BackupMonitor.sh", scriptTemplate);
-        administrator.onRun = nullptr;
         monitor.failing.clear();
     }
     // The old script was moved away before the placeholder check failed.
@@ -140,7 +120,7 @@ TEST_F(ClassicInstallation, EveryFailureNamesItsCauseAndUndoesNothing) {
     EXPECT_EQ(configurationStore.loadComplete()->integration, Integration::classic);
 }
 
-TEST_F(ClassicInstallation, ChoosingAFolderAsksWithThePanelTextsAndClearsTheResult) {
+TEST_F(ClassicInstallation, ChoosingAFolderStartsAtTheCurrentOneAndClearsTheResult) {
     auto& view = startClassic(root / "Drive");
     view.installClassicMonitor();
     ASSERT_TRUE(view.installationSucceeded());
@@ -150,10 +130,6 @@ TEST_F(ClassicInstallation, ChoosingAFolderAsksWithThePanelTextsAndClearsTheResu
     view.chooseStatusFolder();
 
     ASSERT_EQ(choices.size(), 2u);
-    EXPECT_EQ(choices[0].panelTitle, "Choose where Quillstone status should be stored");
-    EXPECT_EQ(choices[0].panelPrompt, "Choose");
-    EXPECT_TRUE(choices[0].canChooseDirectories && choices[0].canCreateDirectories);
-    EXPECT_FALSE(choices[0].canChooseFiles || choices[0].allowsMultipleSelection);
     EXPECT_EQ(choices[0].startingFolder, root / "Drive");
     EXPECT_EQ(view.installationParentURL(), root / "Dropbox");
     EXPECT_FALSE(view.installationSucceeded());
@@ -170,42 +146,33 @@ TEST_F(SD4Activation, PreparesTheFolderAndSavesTheChoiceEvenWhenTheAgentFails) {
         auto& view = start();
         walkTo(3);
         view.activateSD4Monitor();
-        EXPECT_EQ(view.activationMessage(), agentFails ? "Activation failed: " + FakeMonitorControl::failure("installMonitorAgent")
-                                                       : "The Quillstone Monitor is active for this Mac user.");
         EXPECT_EQ(view.activationSucceeded(), !agentFails);
         EXPECT_EQ(view.monitorIsInstalled(), !agentFails);
-        EXPECT_EQ(view.canContinue(), !agentFails);
         EXPECT_EQ(readText(home / "Quillstone/backup_status.json"), "{\"backups\":[1]}");
         EXPECT_EQ(configurationStore.loadComplete(),
                   (QuillstoneConfiguration{1, Integration::sd4, (home / "Quillstone").string()}));
     }
-    EXPECT_EQ(view->activationButtonTitle(), "Quillstone activated");
 }
 
-TEST_F(SD4Activation, TheShortcutIsCheckedAgainBeforeGivingUp) {
+TEST_F(SD4Activation, TheShortcutIsCheckedAgainBeforeGivingUpAndNothingElseRunsMeanwhile) {
     auto& view = start();
     view.activateSD4Monitor();
     EXPECT_EQ(view.activationMessage(), "Install the required Apple Shortcut first.");
     EXPECT_TRUE(monitor.journal.empty());
 
     shortcut.answers = {true};
-    view.activateSD4Monitor();
-    EXPECT_TRUE(view.activationSucceeded());
-    EXPECT_FALSE(view.shortcutIsInstalled()); // the second check does not change it
-}
-
-TEST_F(SD4Activation, ASecondRequestOrARefreshWhileOneRunsIsIgnored) {
-    shortcut.answers = {true};
-    auto& view = start();
-    monitor.during = [&](const std::string&) {
+    monitor.during = [&](const std::string&) { // a second request or a refresh while it runs is ignored
+        const int checks = shortcut.checks;
         EXPECT_TRUE(view.isWindowDisabled());
         view.activateSD4Monitor();
         view.refreshMonitorState();
         view.refreshShortcutState();
-        EXPECT_EQ(shortcut.checks, 1); // only the one at start-up
+        EXPECT_EQ(shortcut.checks, checks);
     };
     view.activateSD4Monitor();
     EXPECT_THAT(monitor.journal, ElementsAre("installMonitorAgent"));
+    EXPECT_TRUE(view.activationSucceeded());
+    EXPECT_FALSE(view.shortcutIsInstalled()); // the second check does not change it
 }
 
 TEST_F(SD4Activation, OpeningTheShortcutReportsWhyItFailed) {
@@ -220,19 +187,6 @@ TEST_F(SD4Activation, OpeningTheShortcutReportsWhyItFailed) {
 }
 
 class Removal : public WizardStateTest {};
-
-TEST_F(Removal, SD4RemovalRemovesTheMonitorOnceAndQuits) {
-    monitor.plistExists = monitor.loaded = true;
-    auto& view = start();
-    view.requestWelcomeRemoval();
-    EXPECT_TRUE(view.showsWelcomeRemovalConfirmation());
-    monitor.during = [&](const std::string&) { view.removeInstalledComponent(); }; // a second click while it runs
-    view.removeInstalledComponent();
-    EXPECT_THAT(monitor.journal, ElementsAre("removeSD4Monitor"));
-    EXPECT_EQ(view.activationMessage(), "The local Quillstone Monitor was removed.");
-    EXPECT_EQ(terminations, 1);
-    EXPECT_FALSE(view.isManagingMonitor());
-}
 
 TEST_F(Removal, ClassicRemovalIgnoresTheOldAgentAndDropsTheRecord) {
     components.save(QuillstoneInstalledComponents{});
@@ -249,8 +203,10 @@ TEST_F(Removal, ClassicRemovalIgnoresTheOldAgentAndDropsTheRecord) {
 
 TEST_F(Removal, AFailureIsShownInBothPlacesKeepsWhatIsLeftAndDoesNotQuit) {
     components.save(QuillstoneInstalledComponents{});
-    monitor.failing = {"unregisterStatusHost", "removeSD4Monitor"};
+    monitor.failing = {"removeLegacyStatusHostAgent", "unregisterStatusHost", "removeSD4Monitor"};
     auto& view = start();
+    // A second click while it runs is ignored.
+    monitor.during = [&](const std::string&) { view.removeInstalledComponent(); };
     for (auto [integration, action] : {std::pair{Integration::classic, "unregisterStatusHost"},
                                        std::pair{Integration::sd4, "removeSD4Monitor"}}) {
         view.selectIntegration(integration);
@@ -260,30 +216,10 @@ TEST_F(Removal, AFailureIsShownInBothPlacesKeepsWhatIsLeftAndDoesNotQuit) {
         EXPECT_EQ(view.monitorActionMessage(), expected);
         EXPECT_FALSE(view.isManagingMonitor());
     }
+    EXPECT_THAT(monitor.journal,
+                ElementsAre("removeLegacyStatusHostAgent", "unregisterStatusHost", "removeSD4Monitor"));
     EXPECT_TRUE(fs::exists(components.fileURL()));
     EXPECT_EQ(terminations, 0);
-}
-
-class Upgrade : public WizardStateTest {
-protected:
-    Upgrade() { candidate = QuillstoneUpgradeCandidate{"2.2", "12", applications / "Quillstone Setup.app", "2.3", "40", false}; }
-};
-
-TEST_F(Upgrade, SuccessClearsThePromptAndRefreshesTheMonitor) {
-    auto& view = start();
-    view.performUpgrade();
-    EXPECT_TRUE(view.isUpgradeInProgress());
-    view.performUpgrade(); // ignored while running
-    monitor.plistExists = monitor.loaded = true;
-    mainQueue.runAll();
-    EXPECT_THAT(monitor.journal, ElementsAre("upgradeMonitorService"));
-    EXPECT_THAT(legacyRemovals, ElementsAre(applications / "Quillstone Setup.app"));
-    EXPECT_FALSE(view.upgradeCandidate());
-    EXPECT_FALSE(view.isUpgradeInProgress());
-    EXPECT_TRUE(view.monitorIsInstalled());
-    EXPECT_EQ(view.monitorActionMessage(), "Quillstone was upgraded to version 2.3 (Build 40).");
-    view.cancelUpgrade();
-    EXPECT_EQ(terminations, 1);
 }
 
 } // namespace

@@ -56,7 +56,7 @@ TEST(InstalledComponentsTest, DecodingAcceptsOnlyTheFullRecord) {
     }
 }
 
-TEST(InstalledComponentsStoreTest, SavesPrettySortedJsonBesideTheConfiguration) {
+TEST(InstalledComponentsStoreTest, SavesPrettySortedJsonBesideTheConfigurationAndReadsOnlyAUsableOne) {
     TemporaryFolder home;
     PosixFileManager files{UserDomain::rootedAt(home.path())};
     QuillstoneInstalledComponentsStore store{files};
@@ -75,12 +75,8 @@ TEST(InstalledComponentsStoreTest, SavesPrettySortedJsonBesideTheConfiguration) 
     EXPECT_FALSE(std::filesystem::exists(store.fileURL()));
     store.remove();
     EXPECT_FALSE(store.load());
-}
 
-TEST(InstalledComponentsStoreTest, UnusableFilesReadAsNoRecord) {
-    TemporaryFolder home;
-    PosixFileManager files{UserDomain::rootedAt(home.path())};
-    QuillstoneInstalledComponentsStore store{files, home / "record.json"};
+    // Unusable files read as no record.
     writeText(store.fileURL(), R"({"build":"40","bundlePath":"/A.app","integration":"cloud","version":"2.3"})");
     EXPECT_FALSE(store.load());
     std::filesystem::remove(store.fileURL());

@@ -6,7 +6,7 @@
 #include "support/TemporaryFolder.h"
 #include "support/UpgradeFixtures.h"
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <cerrno>
 #include <stdexcept>
@@ -47,14 +47,9 @@ protected:
         return "do shell script \"" + command + "\" with administrator privileges";
     }
 
-    static void expectRemovalFailure(const std::function<void()>& action) {
-        try {
-            action();
-            FAIL() << "expected the legacy removal to fail";
-        } catch (const QuillstoneUpgradeError& error) {
-            EXPECT_EQ(error.code(), QuillstoneUpgradeError::Code::legacyApplicationRemovalFailed);
-            EXPECT_STREQ(error.what(), QuillstoneUpgradeError::legacyApplicationRemovalFailedDescription);
-        }
+    static auto failsRemoval() {
+        return ::testing::ThrowsMessage<QuillstoneUpgradeError>(
+            QuillstoneUpgradeError::legacyApplicationRemovalFailedDescription);
     }
 
     TemporaryFolder root;
@@ -68,39 +63,27 @@ protected:
 
 } // namespace
 
-TEST_F(LegacyRemoval, NothingThereIsAlreadyRemoved) {
-    remover.removeLegacyApplication(legacy());
-    EXPECT_TRUE(workspace.recycled.empty());
-    EXPECT_TRUE(administrator.sources.empty());
-}
-
-TEST_F(LegacyRemoval, DeletableCopyGoesToTheUsersTrash) {
+TEST_F(LegacyRemoval, ADeletableCopyGoesToTheUsersTrashAndNothingThereIsAlreadyRemoved) {
     writeApplicationBundle(legacy(), setupID, "2.2", "12");
     workspace.onRecycle = [](const auto& items) { fs::remove_all(items.front()); };
-    remover.removeLegacyApplication(legacy());
+    for (int round = 0; round < 2; ++round) { // the second finds nothing left
+        remover.removeLegacyApplication(legacy());
+    }
     EXPECT_EQ(workspace.recycled, std::vector<fs::path>{legacy()});
     EXPECT_TRUE(administrator.sources.empty());
 }
 
 TEST_F(LegacyRemoval, TheAdministratorMoveTakesOverWhenTheTrashCannotBeUsed) {
-    struct Case {
-        const char* name;
-        std::function<void(const std::vector<fs::path>&)> onRecycle;
-        bool deletable, recycled;
-    };
-    for (const Case& c : {Case{"recycle refused", [](const auto& items) { throw FileError(EACCES, items.front(), "Could not move"); },
-                               true, true},
-                          Case{"recycle left the copy behind", nullptr, true, true},
-                          Case{"not deletable", nullptr, false, false}}) {
-        SCOPED_TRACE(c.name);
+    // A deletable copy that recycling left behind, and one that cannot be deleted at all.
+    for (bool deletable : {true, false}) {
+        SCOPED_TRACE(deletable);
         writeApplicationBundle(legacy(), setupID, "2.2", "12");
         workspace.recycled.clear();
         administrator.sources.clear();
-        workspace.onRecycle = c.onRecycle;
-        files.deletable = c.deletable;
+        files.deletable = deletable;
         administrator.onRun = [this](const std::string&) { fs::remove_all(legacy()); };
         remover.removeLegacyApplication(legacy());
-        EXPECT_EQ(workspace.recycled.size(), c.recycled ? 1u : 0u);
+        EXPECT_EQ(workspace.recycled.size(), deletable ? 1u : 0u);
         EXPECT_EQ(administrator.sources, std::vector<std::string>{expectedSource("Quillstone Setup.app")});
     }
 }
@@ -109,44 +92,37 @@ TEST_F(LegacyRemoval, CancelledPromptOrACopyStillThereIsAFailureNotSuccess) {
     writeApplicationBundle(legacy(), setupID, "2.2", "12");
     files.deletable = false;
     administrator.onRun = [](const std::string&) { throw std::runtime_error("User canceled. (-128)"); };
-    expectRemovalFailure([this] { remover.removeLegacyApplication(legacy()); });
+    EXPECT_THAT([this] { remover.removeLegacyApplication(legacy()); }, failsRemoval());
 
     administrator.onRun = nullptr; // the script "succeeds" but the bundle stays
-    expectRemovalFailure([this] { remover.removeLegacyApplication(legacy()); });
+    EXPECT_THAT([this] { remover.removeLegacyApplication(legacy()); }, failsRemoval());
     EXPECT_TRUE(fs::exists(legacy()));
 }
 
-TEST_F(LegacyRemoval, OnlyTheTwoKnownOldLocationsMayBeRemoved) {
+TEST_F(LegacyRemoval, OnlyOurOwnBundleAtOneOfTheTwoKnownOldLocationsMayBeRemoved) {
     auto numbered = writeApplicationBundle(layout.applicationsFolder / "Quillstone Setup 2.app", setupID, "2.2", "12");
-    expectRemovalFailure([&] { remover.removeLegacyApplication(numbered); });
+    EXPECT_THAT([&] { remover.removeLegacyApplication(numbered); }, failsRemoval());
+    const auto current = layout.applicationsFolder / "Quillstone.app";
+    EXPECT_THAT([&] { remover.validateLegacyApplication(current); }, failsRemoval());
 
-    auto current = layout.applicationsFolder / "Quillstone.app";
-    expectRemovalFailure([&] { remover.validateLegacyApplication(current); });
-
-    auto versioned = writeApplicationBundle(layout.applicationsFolder / "Quillstone Setup for macOS v2.2.app", setupID,
-                                            "2.2", "12");
-    EXPECT_NO_THROW(remover.validateLegacyApplication(versioned));
-    EXPECT_NO_THROW(remover.validateLegacyApplication(layout.applicationsFolder / "Utilities" / ".." /
-                                                      "Quillstone Setup for macOS v2.2.app"));
-    EXPECT_TRUE(workspace.recycled.empty());
-    EXPECT_TRUE(administrator.sources.empty());
-}
-
-TEST_F(LegacyRemoval, ForeignBundlesAndLinksAreRefused) {
     writeApplicationBundle(legacy(), "com.example.Other", "2.2", "12");
-    expectRemovalFailure([this] { remover.validateLegacyApplication(legacy()); });
-
+    EXPECT_THAT([this] { remover.validateLegacyApplication(legacy()); }, failsRemoval());
     fs::remove_all(legacy());
     writeText(legacy() / "Contents" / "README", "no Info.plist");
-    expectRemovalFailure([this] { remover.validateLegacyApplication(legacy()); });
-
+    EXPECT_THAT([this] { remover.validateLegacyApplication(legacy()); }, failsRemoval());
     fs::remove_all(legacy());
     auto real = writeApplicationBundle(root / "Elsewhere" / "Real.app", setupID, "2.2", "12");
     fs::create_directory_symlink(real, legacy());
-    expectRemovalFailure([this] { remover.removeLegacyApplication(legacy()); });
+    EXPECT_THAT([this] { remover.removeLegacyApplication(legacy()); }, failsRemoval());
     EXPECT_TRUE(fs::exists(real / "Contents" / "Info.plist"));
     EXPECT_TRUE(workspace.recycled.empty());
     EXPECT_TRUE(administrator.sources.empty());
+
+    auto versioned = writeApplicationBundle(layout.applicationsFolder / "Quillstone Setup for macOS v2.2.app",
+                                            setupID, "2.2", "12");
+    EXPECT_NO_THROW(remover.validateLegacyApplication(versioned));
+    EXPECT_NO_THROW(remover.validateLegacyApplication(layout.applicationsFolder / "Utilities" / ".." /
+                                                      "Quillstone Setup for macOS v2.2.app"));
 }
 
 TEST_F(LegacyRemoval, TrashNamesCountUpPastTakenOnes) {

@@ -3,6 +3,7 @@
 #include "platform/SystemLayout.h"
 #include "setup/model/QuillstoneConfigurationStore.h"
 #include "setup/service/QuillstoneUpgradeDetector.h"
+#include "support/FakeRunningApplications.h"
 #include "support/TemporaryFolder.h"
 #include "support/UpgradeFixtures.h"
 
@@ -32,18 +33,21 @@ protected:
 
     std::optional<QuillstoneUpgradeCandidate> detect() const { return detector.detectUpgradeCandidate(Bundle(current())); }
 
-    void writeAgentPlist(const std::vector<std::string>& arguments) {
+    static std::string agentPlist(const std::vector<std::string>& arguments) {
         auto plist = Plist::dictionary();
         plist.setString("Label", "com.quillstone.monitor");
         plist.setStringArray("ProgramArguments", arguments);
-        writeText(layout.launchAgentsFolder / "com.quillstone.monitor.plist", plist.toXml());
+        return plist.toXml();
+    }
+    void writeAgentPlist(const std::vector<std::string>& arguments) {
+        writeText(layout.launchAgentsFolder / "com.quillstone.monitor.plist", agentPlist(arguments));
     }
 
     TemporaryFolder root;
     UserDomain domain;
     PosixFileManager files;
     SystemLayout layout;
-    ListedRunningApplications running;
+    FakeRunningApplications running;
     ScriptedWorkspace workspace;
     QuillstoneConfigurationStore configuration;
     QuillstoneUpgradeDetector detector;
@@ -66,36 +70,26 @@ TEST_F(UpgradeDetection, OnlyAnOlderCopyInApplicationsIsOfferedUnderAnyName) {
     }
 }
 
-TEST_F(UpgradeDetection, CopiesOutsideTheApplicationsFolderAreNeverOffered) {
+TEST_F(UpgradeDetection, CopiesOutsideTheApplicationsFolderOtherApplicationsAndHiddenCopiesAreNeverOffered) {
     auto user = writeApplicationBundle(layout.userApplicationsFolder / "Quillstone Setup.app", setupID, "2.2", "12");
     auto utility = writeApplicationBundle(layout.utilitiesFolder / "Quillstone Setup.app", setupID, "2.2", "12");
     workspace.applications = {user, utility};
     writeAgentPlist({(user / "Contents" / "MacOS" / "quillstone-setup").string(), "--quillstone-sd4-monitor"});
-    EXPECT_FALSE(detect());
-}
-
-TEST_F(UpgradeDetection, OtherApplicationsAndHiddenCopiesAreSkipped) {
     writeApplicationBundle(layout.applicationsFolder / "Other.app", "com.example.Other", "1.0", "1");
     writeApplicationBundle(layout.applicationsFolder / ".Quillstone Setup.app", setupID, "2.2", "12");
     writeText(layout.applicationsFolder / "Empty.app" / "README", "no Info.plist");
     EXPECT_FALSE(detect());
 }
 
-TEST_F(UpgradeDetection, AnyFolderNameWithTheRightIdentifierIsOffered) {
-    auto numbered = writeApplicationBundle(layout.applicationsFolder / "Quillstone Setup 2.app", setupID, "2.2", "12");
-    auto candidate = detect();
-    ASSERT_TRUE(candidate);
-    EXPECT_EQ(candidate->installedBundleURL, numbered);
-}
-
 TEST_F(UpgradeDetection, LegacyClassicFilesArePreservedUnlessAValidConfigurationExists) {
     writeApplicationBundle(legacy(), setupID, "2.2", "12");
     EXPECT_TRUE(detect()->preservesLegacyClassicFiles);
 
-    writeText(configuration.fileURL(), "{\"version\":1,\"integration\":\"classic\",\"quillstoneFolderPath\":\"\"}");
-    EXPECT_TRUE(detect()->preservesLegacyClassicFiles);
-    writeText(configuration.fileURL(), "not json");
-    EXPECT_TRUE(detect()->preservesLegacyClassicFiles);
+    for (const char* unusable :
+         {R"({"version":1,"integration":"classic","quillstoneFolderPath":""})", "not json"}) {
+        writeText(configuration.fileURL(), unusable);
+        EXPECT_TRUE(detect()->preservesLegacyClassicFiles) << unusable;
+    }
 
     writeText(configuration.fileURL(),
               "{\"version\":1,\"integration\":\"classic\",\"quillstoneFolderPath\":\"/Users/u/Dropbox/Quillstone\"}");
@@ -106,7 +100,7 @@ TEST_F(UpgradeDetection, SourcesAreCollectedInOrderWithoutDuplicates) {
     auto agentApp = root / "Elsewhere" / "Agent.app";
     writeAgentPlist({(agentApp / "Contents" / "MacOS" / "quillstone-setup").string(), "--quillstone-sd4-monitor"});
     auto host = root / "Hosts" / "Host.app";
-    running.applications = {
+    running.running = {
         {42, "com.quillstone.Quillstone-Setup.Status",
          host / "Contents" / "Library" / "LoginItems" / "Quillstone Status.app"},
         {43, "com.example.Other", root / "Other.app"},
@@ -124,20 +118,13 @@ TEST_F(UpgradeDetection, SourcesAreCollectedInOrderWithoutDuplicates) {
 }
 
 TEST_F(UpgradeDetection, BrokenAgentPropertyListsOnlyShrinkTheList) {
-    const auto plistPath = layout.launchAgentsFolder / "com.quillstone.monitor.plist";
-    writeText(plistPath, "garbage");
-    EXPECT_EQ(detector.findInstalledSetupApplications(), std::vector<fs::path>{current()});
-
-    writeAgentPlist({});
-    EXPECT_EQ(detector.findInstalledSetupApplications(), std::vector<fs::path>{current()});
-
-    writeAgentPlist({"/usr/local/bin/not-a-bundle"});
-    EXPECT_EQ(detector.findInstalledSetupApplications(), std::vector<fs::path>{current()});
-
-    auto plist = Plist::dictionary();
-    plist.setUnsigned("ProgramArguments", 7);
-    writeText(plistPath, plist.toXml());
-    EXPECT_EQ(detector.findInstalledSetupApplications(), std::vector<fs::path>{current()});
+    auto numberArguments = Plist::dictionary();
+    numberArguments.setUnsigned("ProgramArguments", 7);
+    for (const std::string& broken : {std::string("garbage"), agentPlist({}),
+                                      agentPlist({"/usr/local/bin/not-a-bundle"}), numberArguments.toXml()}) {
+        writeText(layout.launchAgentsFolder / "com.quillstone.monitor.plist", broken);
+        EXPECT_EQ(detector.findInstalledSetupApplications(), std::vector<fs::path>{current()}) << broken;
+    }
 }
 
 TEST_F(UpgradeDetection, UnlistableApplicationsFolderGivesNoCandidate) {
