@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace quillstone::testing {
 
@@ -20,10 +21,6 @@ namespace quillstone::testing {
 // connections into its queue and never answers them.
 class LocalHttpServer {
 public:
-    struct Answer {
-        int status = 200;
-        std::string body;
-    };
     enum class Mode { answering, silent };
 
     explicit LocalHttpServer(Mode mode = Mode::answering) : listener_(listenOnLoopback(port_)) {
@@ -46,7 +43,7 @@ public:
 
     void answer(const std::string& path, int status, std::string body) {
         std::lock_guard lock(mutex_);
-        answers_[path] = Answer{status, std::move(body)};
+        answers_[path] = {status, std::move(body)};
     }
     std::string url(const std::string& path) const { return urlAt(port_, path); }
     int requestCount() const { return requests_; }
@@ -125,16 +122,16 @@ private:
         ++requests_;
         auto start = request.find(' ') + 1;
         auto path = request.substr(start, request.find(' ', start) - start);
-        Answer reply{404, "not found"};
+        std::pair<int, std::string> reply{404, "not found"};
         {
             std::lock_guard lock(mutex_);
             if (auto found = answers_.find(path); found != answers_.end()) {
                 reply = found->second;
             }
         }
-        std::string text = "HTTP/1.0 " + std::to_string(reply.status) + " Canned\r\nContent-Type: application/json\r\n" +
-                           "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
-                           reply.body;
+        const auto& [status, body] = reply;
+        std::string text = "HTTP/1.0 " + std::to_string(status) + " Canned\r\nContent-Type: application/json\r\n" +
+                           "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
         // A blocking socket takes the whole of a canned answer in one call.
         ::send(client, text.data(), text.size(), MSG_NOSIGNAL);
     }
@@ -144,7 +141,7 @@ private:
     std::atomic<bool> stopping_{false};
     std::atomic<int> requests_{0};
     std::mutex mutex_;
-    std::map<std::string, Answer> answers_;
+    std::map<std::string, std::pair<int, std::string>> answers_; // status and body by path
     std::thread thread_;
 };
 

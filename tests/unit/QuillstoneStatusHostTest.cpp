@@ -92,12 +92,8 @@ TEST_F(StatusHostTest, FailuresOfTheFallbackAreReported) {
 
 TEST_F(StatusHostTest, ARefusedRegistrationIsReturnedUnchangedWithoutWaiting) {
     loginItems.refuseRegister = true;
-    try {
-        host.registerStatusHost();
-        FAIL() << "registration refused";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), FakeLoginItems::refusal);
-    }
+    EXPECT_THAT([&] { host.registerStatusHost(); },
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::StrEq(FakeLoginItems::refusal)));
     EXPECT_TRUE(sleeper.sleeps.empty());
     EXPECT_TRUE(runner.calls.empty());
 }
