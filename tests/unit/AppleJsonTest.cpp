@@ -145,10 +145,7 @@ TEST(AppleJson, PrintedSizeStaysWithinASmallMultipleOfTheDocument) {
 }
 
 TEST(AppleJson, ValuesNestedTooDeeplyAreNotPrinted) {
-    json value = json::array();
-    for (int level = 1; level < 512; ++level) {
-        value = json::array({std::move(value)});
-    }
+    json value = json::parse(nested(512, "[", "", "]"));
     EXPECT_NO_THROW(prettyJson(value));
     value = json::array({std::move(value)});
     EXPECT_THROW(prettyJson(value), std::length_error);
