@@ -40,19 +40,15 @@ protected:
 
 } // namespace
 
-TEST_F(DesktopMetadataTest, InstalledMenuEntryValidates) {
-    const auto entry = installed / "share/applications/com.quillstone.Quillstone-Setup.desktop";
-    ASSERT_TRUE(std::filesystem::exists(entry));
-    expectClean("/usr/bin/desktop-file-validate", {entry.string()});
-}
-
-TEST_F(DesktopMetadataTest, StatusAppAutostartEntryValidates) {
-    TemporaryFolder folder;
-    const auto entry = folder / "com.quillstone.Quillstone-Setup.Status.desktop";
-    writeText(entry, XdgAutostartLoginItemService::desktopEntry(
-                         "Quillstone Status", installed / "Quillstone.app/Contents/Library/LoginItems/"
-                                                          "Quillstone Status.app/Contents/MacOS/quillstone-status"));
-    expectClean("/usr/bin/desktop-file-validate", {entry.string()});
+TEST_F(DesktopMetadataTest, InstalledMenuEntryAndStatusAppAutostartEntryValidate) {
+    const auto menuEntry = installed / "share/applications/com.quillstone.Quillstone-Setup.desktop";
+    ASSERT_TRUE(std::filesystem::exists(menuEntry));
+    const auto autostartEntry = prefix->path() / "com.quillstone.Quillstone-Setup.Status.desktop";
+    writeText(autostartEntry,
+              XdgAutostartLoginItemService::desktopEntry(
+                  "Quillstone Status", installed / "Quillstone.app/Contents/Library/LoginItems/"
+                                                   "Quillstone Status.app/Contents/MacOS/quillstone-status"));
+    expectClean("/usr/bin/desktop-file-validate", {menuEntry.string(), autostartEntry.string()});
 }
 
 TEST_F(DesktopMetadataTest, MetainfoValidatesAndNamesTheMenuEntry) {

@@ -1,12 +1,6 @@
 #include "platform/ChildProcessCommandRunner.h"
-#include "platform/FileManager.h"
-#include "status/StatusPopover.h"
-#include "support/ManualBackgroundQueue.h"
-#include "support/ManualMainQueue.h"
 #include "support/ScopedEnvironment.h"
 #include "support/StatusFakes.h"
-#include "support/TemporaryFolder.h"
-#include "support/UpgradeFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -22,29 +16,17 @@ namespace {
 const fs::path fixtures = fs::path(QUILLSTONE_SOURCE_DIR) / "tests/fixtures";
 
 // The panel's state against real child processes: the recording launchctl stand-in.
-class StatusPopoverProcessTest : public ::testing::Test {
+class StatusPopoverProcessTest : public ::testing::Test, public StatusPopoverRig {
 protected:
-    TemporaryFolder root;
     fs::path log = root / "launchctl.log";
-    PosixFileManager files{UserDomain::rootedAt(root / "home")};
-    CannedHttpClient http;
-    ScriptedWorkspace workspace;
-    ManualClock clock{TimePoint(hours(24 * 365 * 50))};
-    ManualMainQueue mainQueue;
-    ManualBackgroundQueue background;
-    ManualRefreshTimer timer;
     ScopedEnvironment environment;
 
     void SetUp() override { environment.set("QUILLSTONE_FAKE_LAUNCHCTL_LOG", log.string()); }
 
     std::unique_ptr<StatusPopover> make(const fs::path& launchctl, std::string manifestURL = "") {
-        return std::make_unique<StatusPopover>(StatusPopover::Collaborators{
-            files, ChildProcessCommandRunner::shared(), launchctl, 501, http, workspace, clock, mainQueue, background,
-            timer, std::move(manifestURL), "2.3", "40"});
-    }
-    void settle() {
-        while (background.runNext() || mainQueue.runNext()) {
-        }
+        return makePopover({.manifestURL = std::move(manifestURL),
+                            .commands = &ChildProcessCommandRunner::shared(),
+                            .launchctl = launchctl});
     }
 };
 

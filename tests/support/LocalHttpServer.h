@@ -12,35 +12,30 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace quillstone::testing {
 
-// A one-thread HTTP/1.0 server on 127.0.0.1 with a canned answer per path
-// (404 for the rest); counts the requests it was sent.
+// An HTTP/1.0 server on 127.0.0.1 with a canned answer per path (404 for the
+// rest) that counts the requests it was sent; or, silent, one that takes
+// connections into its queue and never answers them.
 class LocalHttpServer {
 public:
-    struct Answer {
-        int status = 200;
-        std::string body;
-    };
+    enum class Mode { answering, silent };
 
-    LocalHttpServer() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(listener_, 16) != 0 ||
-            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    explicit LocalHttpServer(Mode mode = Mode::answering) : listener_(listenOnLoopback(port_)) {
+        if (listener_ < 0) {
             throw std::runtime_error("local HTTP server cannot listen");
         }
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { serve(); });
+        if (mode == Mode::answering) {
+            thread_ = std::thread([this] { serve(); });
+        }
     }
     ~LocalHttpServer() {
         stopping_ = true;
-        thread_.join();
+        if (thread_.joinable()) {
+            thread_.join();
+        }
         ::close(listener_);
     }
     LocalHttpServer(const LocalHttpServer&) = delete;
@@ -48,25 +43,54 @@ public:
 
     void answer(const std::string& path, int status, std::string body) {
         std::lock_guard lock(mutex_);
-        answers_[path] = Answer{status, std::move(body)};
+        answers_[path] = {status, std::move(body)};
     }
-    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+    std::string url(const std::string& path) const { return urlAt(port_, path); }
     int requestCount() const { return requests_; }
+    // A client has connected and waits (silent servers only).
+    bool hasWaitingClient() const {
+        pollfd waiting{listener_, POLLIN, 0};
+        return ::poll(&waiting, 1, 0) == 1;
+    }
+
+    // The plist with its update manifest address set to this server.
+    std::string pointedAt(std::string plist) const {
+        const std::string key = "<key>QuillstoneUpdateManifestURL</key>";
+        const auto at = plist.find(key);
+        if (at == std::string::npos) {
+            throw std::runtime_error("no update manifest key");
+        }
+        plist.replace(at, plist.find("</string>", at) - at, key + "<string>" + url("/version.json"));
+        return plist;
+    }
 
     // An address on which nothing listens: the connection is refused.
     static std::string refusedUrl(const std::string& path) {
-        int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int port = 0;
+        ::close(listenOnLoopback(port));
+        return urlAt(port, path);
+    }
+
+private:
+    // A listening socket on a free loopback port, or -1.
+    static int listenOnLoopback(int& port) {
+        int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-        ::close(probe);
-        return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + path;
+        if (socket < 0 || ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(socket, 16) != 0 ||
+            ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            return -1;
+        }
+        port = ntohs(address.sin_port);
+        return socket;
+    }
+    static std::string urlAt(int port, const std::string& path) {
+        return "http://127.0.0.1:" + std::to_string(port) + path;
     }
 
-private:
     void serve() {
         while (!stopping_) {
             pollfd ready{listener_, POLLIN, 0};
@@ -98,32 +122,26 @@ private:
         ++requests_;
         auto start = request.find(' ') + 1;
         auto path = request.substr(start, request.find(' ', start) - start);
-        Answer reply{404, "not found"};
+        std::pair<int, std::string> reply{404, "not found"};
         {
             std::lock_guard lock(mutex_);
             if (auto found = answers_.find(path); found != answers_.end()) {
                 reply = found->second;
             }
         }
-        std::string text = "HTTP/1.0 " + std::to_string(reply.status) + " Canned\r\nContent-Type: application/json\r\n" +
-                           "Content-Length: " + std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n" +
-                           reply.body;
-        std::size_t sent = 0;
-        while (sent < text.size()) {
-            auto wrote = ::write(client, text.data() + sent, text.size() - sent);
-            if (wrote <= 0) {
-                return;
-            }
-            sent += static_cast<std::size_t>(wrote);
-        }
+        const auto& [status, body] = reply;
+        std::string text = "HTTP/1.0 " + std::to_string(status) + " Canned\r\nContent-Type: application/json\r\n" +
+                           "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        // A blocking socket takes the whole of a canned answer in one call.
+        ::send(client, text.data(), text.size(), MSG_NOSIGNAL);
     }
 
-    int listener_ = -1;
     int port_ = 0;
+    int listener_ = -1;
     std::atomic<bool> stopping_{false};
     std::atomic<int> requests_{0};
     std::mutex mutex_;
-    std::map<std::string, Answer> answers_;
+    std::map<std::string, std::pair<int, std::string>> answers_; // status and body by path
     std::thread thread_;
 };
 

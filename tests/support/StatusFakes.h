@@ -2,12 +2,19 @@
 
 #include "platform/ChildProcess.h"
 #include "platform/CommandRunner.h"
+#include "platform/FileManager.h"
 #include "platform/HttpClient.h"
+#include "status/StatusPopover.h"
 #include "status/StatusRefreshTimer.h"
+#include "support/ManualBackgroundQueue.h"
+#include "support/ManualMainQueue.h"
+#include "support/TemporaryFolder.h"
+#include "support/UpgradeFixtures.h"
 
 #include <cerrno>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +72,45 @@ public:
     HttpResponse get(const std::string& url) override {
         requests.push_back(url);
         return response;
+    }
+};
+
+// What a test chooses of a status popover's collaborators.
+struct StatusPopoverOptions {
+    std::string manifestURL; // none: no update check
+    std::optional<std::string> version = "2.3";
+    std::optional<std::string> build = "40";
+    CommandRunner* commands = nullptr; // else the scripted one
+    std::filesystem::path launchctl = "/Helpers/launchctl";
+};
+
+// Every collaborator of a status popover, faked, in a throwaway home; 11:00 UTC on 1 May 2024.
+class StatusPopoverRig {
+public:
+    using Options = StatusPopoverOptions;
+
+    TemporaryFolder root;
+    std::filesystem::path home = root / "home";
+    PosixFileManager files{UserDomain::rootedAt(home)};
+    ScriptedCommandRunner commands;
+    CannedHttpClient http;
+    ScriptedWorkspace workspace;
+    ManualClock clock{std::chrono::sys_days(std::chrono::year(2024) / std::chrono::May / 1) +
+                      std::chrono::hours(11)};
+    ManualMainQueue mainQueue;
+    ManualBackgroundQueue background;
+    ManualRefreshTimer timer;
+
+    std::unique_ptr<StatusPopover> makePopover(Options options = {}) {
+        return std::make_unique<StatusPopover>(StatusPopover::Collaborators{
+            files, options.commands ? *options.commands : commands, options.launchctl, 501, http, workspace, clock,
+            mainQueue, background, timer, std::move(options.manifestURL), std::move(options.version),
+            std::move(options.build)});
+    }
+    // Background work first, then what it handed back, until nothing is left.
+    void settle() {
+        while (background.runNext() || mainQueue.runNext()) {
+        }
     }
 };
 

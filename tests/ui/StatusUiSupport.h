@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QWidget>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -66,12 +67,8 @@ inline std::vector<AccessibleNode> accessibleTree(QWidget& widget) {
 }
 
 inline bool hasNode(const std::vector<AccessibleNode>& nodes, QAccessible::Role role, const QString& name) {
-    for (const AccessibleNode& node : nodes) {
-        if (node.role == role && node.name == name) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(nodes.begin(), nodes.end(),
+                       [&](const AccessibleNode& node) { return node.role == role && node.name == name; });
 }
 
 } // namespace quillstone::testing

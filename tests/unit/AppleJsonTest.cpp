@@ -10,56 +10,41 @@
 using namespace quillstone;
 using nlohmann::json;
 
-TEST(AppleJson, PrettyWritesSortedKeysWithSpacedColonsAndTwoSpaceIndent) {
-    json value = {{"zeta", 1}, {"alpha", {{"b", true}, {"a", nullptr}}}, {"list", {1, "two"}}};
-    EXPECT_EQ(prettyJson(value), "{\n"
-                                 "  \"alpha\" : {\n"
-                                 "    \"a\" : null,\n"
-                                 "    \"b\" : true\n"
-                                 "  },\n"
-                                 "  \"list\" : [\n"
-                                 "    1,\n"
-                                 "    \"two\"\n"
-                                 "  ],\n"
-                                 "  \"zeta\" : 1\n"
-                                 "}");
-}
-
-TEST(AppleJson, EmptyContainersAndEscapesStayValidJson) {
-    json value = {{"backups", json::array()}, {"meta", json::object()}, {"text", "quote \" and \\ and \n"}};
-    std::string text = prettyJson(value);
-    EXPECT_NE(text.find("\"backups\" : []"), std::string::npos);
-    EXPECT_NE(text.find("\"meta\" : {}"), std::string::npos);
-    EXPECT_EQ(json::parse(text), value);
-}
-
-TEST(AppleJson, InvalidUtf8IsReplacedInsteadOfThrowing) {
-    json value = {{"name", std::string("bad \xff byte")}};
-    std::string text;
-    EXPECT_NO_THROW(text = prettyJson(value));
-    EXPECT_NO_THROW(json::parse(text));
-    EXPECT_NO_THROW(json::parse(compactJson(value)));
-}
-
-TEST(AppleJson, CompactIsOneLineWithSortedKeys) {
-    json value = {{"schemaVersion", 1}, {"events", json::array()}};
-    EXPECT_EQ(compactJson(value), "{\"events\":[],\"schemaVersion\":1}");
-}
-
-TEST(AppleJson, PrettySpacesOnlyTheColonAfterEachKey) {
-    json value = {{"a\": b", {"x\": y", "\"quoted\": \\"}}, {"nested", {{"k", json::array({json::object()})}}}};
+TEST(AppleJson, PrettySortsKeysIndentsByTwoAndSpacesOnlyTheColonAfterEachKey) {
+    json value = {{"zeta", 1},
+                  {"alpha", {{"b", true}, {"a", nullptr}}},
+                  {"a\": b", {"x\": y", "\"quoted\": \\"}},
+                  {"nested", {{"k", json::array({json::object()})}}}};
     EXPECT_EQ(prettyJson(value), "{\n"
                                  "  \"a\\\": b\" : [\n"
                                  "    \"x\\\": y\",\n"
                                  "    \"\\\"quoted\\\": \\\\\"\n"
                                  "  ],\n"
+                                 "  \"alpha\" : {\n"
+                                 "    \"a\" : null,\n"
+                                 "    \"b\" : true\n"
+                                 "  },\n"
                                  "  \"nested\" : {\n"
                                  "    \"k\" : [\n"
                                  "      {}\n"
                                  "    ]\n"
-                                 "  }\n"
+                                 "  },\n"
+                                 "  \"zeta\" : 1\n"
                                  "}");
     EXPECT_EQ(json::parse(prettyJson(value)), value);
+}
+
+TEST(AppleJson, CompactIsOneLineAndBothStayValidJson) {
+    EXPECT_EQ(compactJson({{"schemaVersion", 1}, {"events", json::array()}}), "{\"events\":[],\"schemaVersion\":1}");
+    json value = {{"backups", json::array()}, {"meta", json::object()}, {"text", "quote \" and \\ and \n"}};
+    std::string text = prettyJson(value);
+    EXPECT_NE(text.find("\"backups\" : []"), std::string::npos);
+    EXPECT_NE(text.find("\"meta\" : {}"), std::string::npos);
+    EXPECT_EQ(json::parse(text), value);
+    // Invalid UTF-8 is replaced instead of throwing.
+    value["name"] = std::string("bad \xff byte");
+    EXPECT_NO_THROW(json::parse(prettyJson(value)));
+    EXPECT_NO_THROW(json::parse(compactJson(value)));
 }
 
 namespace {
@@ -160,10 +145,7 @@ TEST(AppleJson, PrintedSizeStaysWithinASmallMultipleOfTheDocument) {
 }
 
 TEST(AppleJson, ValuesNestedTooDeeplyAreNotPrinted) {
-    json value = json::array();
-    for (int level = 1; level < 512; ++level) {
-        value = json::array({std::move(value)});
-    }
+    json value = json::parse(nested(512, "[", "", "]"));
     EXPECT_NO_THROW(prettyJson(value));
     value = json::array({std::move(value)});
     EXPECT_THROW(prettyJson(value), std::length_error);

@@ -31,28 +31,27 @@ protected:
 
 } // namespace
 
-TEST_F(StatusHostTest, RegisteringRestartsARunningStatusApp) {
+TEST_F(StatusHostTest, RegisteringRestartsARunningStatusAppAndUnregistersOnlyAnEnabledItemFirst) {
     running.start(100, statusID);
-    loginItems.onRegister = [this] { running.start(101, statusID); };
+    pid_t next = 101;
+    loginItems.onRegister = [&] { running.start(next++, statusID); };
     host.registerStatusHost();
     EXPECT_THAT(journal, ElementsAre("kill 100", std::string("register ") + statusID));
     EXPECT_TRUE(sleeper.sleeps.empty());
     ASSERT_EQ(running.apps.size(), 1u);
     EXPECT_EQ(running.apps.front().processIdentifier, 101);
-}
 
-TEST_F(StatusHostTest, AnEnabledLoginItemIsUnregisteredBeforeRegistering) {
+    journal.clear();
     loginItems.current = LoginItemStatus::enabled;
-    pid_t next = 101;
-    loginItems.onRegister = [&] { running.start(next++, statusID); };
     host.registerStatusHost();
-    EXPECT_THAT(journal, ElementsAre(std::string("unregister ") + statusID, std::string("register ") + statusID));
+    EXPECT_THAT(journal, ElementsAre("kill 101", std::string("unregister ") + statusID,
+                                     std::string("register ") + statusID));
 
     // Awaiting approval is not "enabled": no unregistration first.
     journal.clear();
     loginItems.current = LoginItemStatus::requiresApproval;
     host.registerStatusHost();
-    EXPECT_THAT(journal, ElementsAre("kill 101", std::string("register ") + statusID));
+    EXPECT_THAT(journal, ElementsAre("kill 102", std::string("register ") + statusID));
 }
 
 TEST_F(StatusHostTest, AppStartedByTheSystemWithinTwoSecondsIsNeverOpenedDirectly) {
@@ -60,7 +59,6 @@ TEST_F(StatusHostTest, AppStartedByTheSystemWithinTwoSecondsIsNeverOpenedDirectl
     host.registerStatusHost();
     EXPECT_TRUE(runner.calls.empty());
     EXPECT_EQ(sleeper.slept(), 1900ms);
-    EXPECT_THAT(sleeper.sleeps, ::testing::Each(100ms));
 }
 
 TEST_F(StatusHostTest, OpensTheEmbeddedAppInTheBackgroundWhenTheSystemDoesNotStartIt) {
@@ -92,24 +90,10 @@ TEST_F(StatusHostTest, FailuresOfTheFallbackAreReported) {
     EXPECT_EQ(fresh.slept(), 4000ms);
 }
 
-TEST_F(StatusHostTest, AKilledInstanceThatLingersDoesNotCountAsStarted) {
-    running.start(100, statusID);
-    running.killedAppsLinger = true;
-    EXPECT_EQ(failureOf([&] { host.registerStatusHost(); }), Code::missingStatusHost);
-    EXPECT_FALSE(host.waitForStatusApp(0ms));
-
-    running.start(101, statusID);
-    EXPECT_TRUE(host.waitForStatusApp(0ms));
-}
-
 TEST_F(StatusHostTest, ARefusedRegistrationIsReturnedUnchangedWithoutWaiting) {
     loginItems.refuseRegister = true;
-    try {
-        host.registerStatusHost();
-        FAIL() << "registration refused";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), FakeLoginItems::refusal);
-    }
+    EXPECT_THAT([&] { host.registerStatusHost(); },
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::StrEq(FakeLoginItems::refusal)));
     EXPECT_TRUE(sleeper.sleeps.empty());
     EXPECT_TRUE(runner.calls.empty());
 }
@@ -152,6 +136,15 @@ TEST_F(StatusHostTest, WaitingChecksAtOnceThenEveryTenthOfASecondUntilTheDeadlin
     running.apps.clear();
     EXPECT_FALSE(host.waitForStatusApp(2000ms));
     EXPECT_EQ(sleeper.sleeps.size(), 20u);
+    EXPECT_THAT(sleeper.sleeps, ::testing::Each(100ms));
     EXPECT_FALSE(host.waitForStatusApp(0ms));
     EXPECT_EQ(sleeper.sleeps.size(), 21u);
+
+    // A killed instance that lingers does not count as started.
+    running.start(100, statusID);
+    running.killedAppsLinger = true;
+    EXPECT_EQ(failureOf([&] { host.registerStatusHost(); }), Code::missingStatusHost);
+    EXPECT_FALSE(host.waitForStatusApp(0ms));
+    running.start(101, statusID);
+    EXPECT_TRUE(host.waitForStatusApp(0ms));
 }

@@ -25,34 +25,27 @@ TEST(StatusDocumentMerge, EmptyDocumentIsExactlyTwentyBytesAndNeverReplacesAFile
     EXPECT_EQ(readText(file), "{\"backups\":[{\"id\":\"kept\"}]}");
 }
 
-TEST(StatusDocumentMerge, MissingOrNonObjectInputStartsAfresh) {
-    json fresh = {{"backups", json::array()}};
-    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::nullopt), fresh);
-    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string("not json")), fresh);
-    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string("[1,2]")), fresh);
-    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string("\"text\"")), fresh);
-}
-
-TEST(StatusDocumentMerge, ArrayOfObjectsIsKeptWithEveryOtherRootKey) {
-    std::string bytes = R"({"backups":[{"id":"a"},{"id":"b"}],"device":"Mac","status":"ignored"})";
-    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(bytes), json::parse(bytes));
-}
-
-TEST(StatusDocumentMerge, LegacySingleEntryRootBecomesTheOnlyEntry) {
-    std::string legacy = R"({"id":"job","name":"Old","status":"SUCCESS","completedAt":"2025-01-01T00:00:00Z"})";
-    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(legacy), (json{{"backups", json::array({json::parse(legacy)})}}));
-    // A broken "backups" next to "status" is still the legacy layout.
-    std::string mixed = R"({"backups":"x","status":"FAILED"})";
-    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(mixed), (json{{"backups", json::array({json::parse(mixed)})}}));
-}
-
-TEST(StatusDocumentMerge, BackupsThatAreNotAnArrayOfObjectsAreDropped) {
-    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string(R"({"backups":[{"id":"a"},"x"],"keep":1})")),
-              (json{{"backups", json::array()}, {"keep", 1}}));
-    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string(R"({"backups":{"id":"a"}})")),
-              (json{{"backups", json::array()}}));
-    EXPECT_EQ(QuillstoneStatusDocument::readForMerge(std::string(R"({"other":true})")),
-              (json{{"backups", json::array()}, {"other", true}}));
+TEST(StatusDocumentMerge, KeepsEveryRootKeyAndOnlyAnArrayOfObjectsAsBackups) {
+    const std::string legacy = R"({"id":"job","name":"Old","status":"SUCCESS","completedAt":"2025-01-01T00:00:00Z"})";
+    // A broken "backups" next to "status" is still the legacy single-entry layout.
+    const std::string mixed = R"({"backups":"x","status":"FAILED"})";
+    const std::string kept = R"({"backups":[{"id":"a"},{"id":"b"}],"device":"Mac","status":"ignored"})";
+    const json fresh = {{"backups", json::array()}};
+    const std::pair<std::optional<std::string>, json> cases[] = {
+        {std::nullopt, fresh},
+        {"not json", fresh},
+        {"[1,2]", fresh},
+        {"\"text\"", fresh},
+        {kept, json::parse(kept)},
+        {legacy, {{"backups", json::array({json::parse(legacy)})}}},
+        {mixed, {{"backups", json::array({json::parse(mixed)})}}},
+        {R"({"backups":[{"id":"a"},"x"],"keep":1})", {{"backups", json::array()}, {"keep", 1}}},
+        {R"({"backups":{"id":"a"}})", fresh},
+        {R"({"other":true})", {{"backups", json::array()}, {"other", true}}},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        EXPECT_EQ(QuillstoneStatusDocument::readForMerge(bytes), expected) << bytes.value_or("(missing)");
+    }
 }
 
 TEST(StatusDocumentReader, DecodesTheFiveFieldsAndIgnoresEverythingElse) {

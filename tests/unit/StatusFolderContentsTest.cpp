@@ -7,7 +7,7 @@
 using namespace quillstone;
 using namespace quillstone::testing;
 
-TEST(StatusFolderContents, HiddenFilesAreIgnoredAndKnownItemsLabelled) {
+TEST(StatusFolderContents, HiddenFilesAreIgnoredKnownItemsLabelledAndAnUnlistableFolderIsEmpty) {
     TemporaryFolder folder;
     PosixFileManager files(UserDomain::rootedAt(folder.path()));
     writeText(folder / ".DS_Store", "");
@@ -25,16 +25,10 @@ TEST(StatusFolderContents, HiddenFilesAreIgnoredAndKnownItemsLabelled) {
     auto labels = existingItemLabels(inspectStatusFolder(folder.path(), files));
     ASSERT_EQ(labels.size(), 4u);
     EXPECT_EQ(labels.back(), "Other Quillstone files");
-}
 
-TEST(StatusFolderContents, MissingOrUnlistableFolderHasNothing) {
-    TemporaryFolder folder;
-    PosixFileManager files(UserDomain::rootedAt(folder.path()));
-    auto contents = inspectStatusFolder(folder / "absent", files);
+    // A missing folder, or a file where the folder should be, has nothing.
+    contents = inspectStatusFolder(folder / "absent", files);
     EXPECT_EQ(contents, StatusFolderContents{});
     EXPECT_TRUE(existingItemLabels(contents).empty());
-
-    // A file where the folder should be cannot be listed either.
-    writeText(folder / "plain", "");
-    EXPECT_FALSE(inspectStatusFolder(folder / "plain", files).hasOtherFiles);
+    EXPECT_EQ(inspectStatusFolder(folder / "notes.txt", files), StatusFolderContents{});
 }

@@ -1,14 +1,7 @@
 #include "status/StatusPopover.h"
 #include "platform/FileManager.h"
-#include "platform/qt/QtHttpClient.h"
 #include "status/StatusEnvironment.h"
-#include "support/CoreApplicationScope.h"
-#include "support/LocalHttpServer.h"
-#include "support/ManualBackgroundQueue.h"
-#include "support/ManualMainQueue.h"
 #include "support/StatusFakes.h"
-#include "support/TemporaryFolder.h"
-#include "support/UpgradeFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -27,35 +20,17 @@ const std::string service = "gui/501/com.quillstone.monitor";
 const std::string oneEntry =
     R"({"backups":[{"id":"1","name":"Mac","status":"SUCCESS","completedAt":"2024-05-01T10:20:30Z"}]})";
 
-class StatusPopoverTest : public ::testing::Test {
+class StatusPopoverTest : public ::testing::Test, public StatusPopoverRig {
 protected:
-    TemporaryFolder root;
-    fs::path home = root / "home";
     fs::path configurationFile = home / ".local/share/Quillstone/configuration.json";
-    PosixFileManager files{UserDomain::rootedAt(home)};
-    ScriptedCommandRunner commands;
-    CannedHttpClient http;
-    ScriptedWorkspace workspace;
-    ManualClock clock{TimePoint(sys_days(2024y / May / 1).time_since_epoch() + hours(11))};
-    ManualMainQueue mainQueue;
-    ManualBackgroundQueue background;
-    ManualRefreshTimer timer;
     int changes = 0;
 
-    std::unique_ptr<StatusPopover> make(std::string manifestURL = "https://quillstone.app/version.json",
-                                        std::optional<std::string> version = "2.3",
-                                        std::optional<std::string> build = "40", HttpClient* client = nullptr) {
-        auto popover = std::make_unique<StatusPopover>(StatusPopover::Collaborators{
-            files, commands, "/Helpers/launchctl", 501, client ? *client : http, workspace, clock, mainQueue,
-            background, timer,
-            std::move(manifestURL), std::move(version), std::move(build)});
+    static constexpr const char* manifest = "https://quillstone.app/version.json";
+
+    std::unique_ptr<StatusPopover> make(Options options = {.manifestURL = manifest}) {
+        auto popover = makePopover(std::move(options));
         popover->setObserver([this] { ++changes; });
         return popover;
-    }
-    // Background work first, then what it handed back, until nothing is left.
-    void settle() {
-        while (background.runNext() || mainQueue.runNext()) {
-        }
     }
 };
 
@@ -144,7 +119,7 @@ TEST_F(StatusPopoverTest, RefreshesNeverOverlapAndAnOlderReadingNeverWins) {
 }
 
 TEST_F(StatusPopoverTest, RestartMessageSurvivesTimerTicksUntilTheRefreshButton) {
-    auto popover = make("");
+    auto popover = make({});
     popover->appear();
     EXPECT_EQ(timer.interval, milliseconds(5000));
     commands.succeeds["print"] = false;
@@ -166,13 +141,15 @@ TEST_F(StatusPopoverTest, RestartMessageSurvivesTimerTicksUntilTheRefreshButton)
     EXPECT_EQ(popover->actionMessage(), "");
 }
 
-TEST_F(StatusPopoverTest, OnlyAppearanceRefreshButtonAndRestartCheckForUpdates) {
+TEST_F(StatusPopoverTest, OnlyAppearanceRefreshButtonAndRestartCheckAndEveryFailedCheckRemovesTheOffer) {
+    // A newer version counts whatever its build; the same version needs a newer build.
     http.response.body = R"({"version":"2.4","build":1,"downloadURL":"https://quillstone.app/d"})";
+    const std::string newer = R"({"version":"2.3","build":41,"downloadURL":"https://quillstone.app/d"})";
     auto popover = make();
     popover->appear();
     popover->appear();
     settle();
-    ASSERT_EQ(http.requests, (std::vector<std::string>{"https://quillstone.app/version.json"}));
+    ASSERT_EQ(http.requests, (std::vector<std::string>{manifest}));
     ASSERT_TRUE(popover->availableUpdate());
     popover->refreshAction();
     settle();
@@ -183,72 +160,50 @@ TEST_F(StatusPopoverTest, OnlyAppearanceRefreshButtonAndRestartCheckForUpdates) 
     popover->restartMonitor();
     settle();
     EXPECT_EQ(popover->actionMessage(), "Restart failed.");
-    EXPECT_EQ(http.requests.size(), 3u);
-    // A failed transfer removes the offer too.
-    ASSERT_TRUE(popover->availableUpdate());
-    http.response = HttpResponse{};
-    popover->refreshAction();
-    settle();
-    EXPECT_FALSE(popover->availableUpdate());
+    for (int tick = 0; tick < 4; ++tick) {
+        clock.advance(seconds(5));
+        timer.tick();
+        settle();
+    }
+    EXPECT_EQ(http.requests.size(), 3u) << "neither a failed restart nor the timer checks";
+
+    const HttpResponse failures[] = {
+        {false, 0, ""},
+        {true, 404, newer},
+        {true, 200, R"({"version":"2.4","build":41})"},
+        {true, 200, R"({"version":"2.3","build":40,"downloadURL":"https://quillstone.app/d"})"},
+    };
+    for (const HttpResponse& failure : failures) {
+        http.response = HttpResponse{true, 200, newer};
+        popover->checkForUpdate();
+        settle();
+        ASSERT_TRUE(popover->availableUpdate());
+        http.response = failure;
+        popover->checkForUpdate();
+        settle();
+        EXPECT_FALSE(popover->availableUpdate()) << failure.statusCode << " " << failure.body;
+    }
     // No address, no check.
-    auto unchecked = make("");
+    const auto requests = http.requests.size();
+    auto unchecked = make({});
     unchecked->appear();
     settle();
-    EXPECT_EQ(http.requests.size(), 4u);
+    EXPECT_EQ(http.requests.size(), requests);
 }
 
 TEST_F(StatusPopoverTest, MissingBundleVersionsCompareAsZero) {
     http.response.body = R"({"version":"0.0.1","build":0,"downloadURL":"https://quillstone.app/d"})";
-    auto popover = make("https://quillstone.app/version.json", std::nullopt, "+x");
+    auto popover = make({.manifestURL = manifest, .version = std::nullopt, .build = "+x"});
     popover->checkForUpdate();
     settle();
     EXPECT_TRUE(popover->availableUpdate());
     http.response.body = R"({"version":"0","build":1,"downloadURL":"https://quillstone.app/d"})";
-    auto unversioned = make("https://quillstone.app/version.json", std::nullopt, std::nullopt);
+    auto unversioned = make({.manifestURL = manifest, .version = std::nullopt, .build = std::nullopt});
     unversioned->checkForUpdate();
     settle();
     EXPECT_TRUE(unversioned->availableUpdate());
     EXPECT_TRUE(unversioned->openAvailableUpdate());
     EXPECT_EQ(workspace.opened, (std::vector<std::string>{"https://quillstone.app/d"}));
-}
-
-TEST_F(StatusPopoverTest, EveryFailedCheckAgainstTheServerRemovesAnEarlierOffer) {
-    CoreApplicationScope application;
-    LocalHttpServer server;
-    QtHttpClient client;
-    const std::string newer = R"({"version":"2.3","build":41,"downloadURL":"https://quillstone.app/d"})";
-    auto popover = make(server.url("/version.json"), "2.3", "40", &client);
-    struct Case {
-        int status;
-        std::string body;
-        bool offered;
-    };
-    const Case cases[] = {
-        {200, newer, true},
-        {404, newer, false},
-        {200, R"({"version":"2.4","build":41})", false},
-        {200, R"({"version":"2.4","build":"41","downloadURL":"https://quillstone.app/d"})", false},
-        {200, R"({"version":"2.3","build":40,"downloadURL":"https://quillstone.app/d"})", false},
-    };
-    for (const auto& c : cases) {
-        server.answer("/version.json", 200, newer);
-        popover->checkForUpdate();
-        settle();
-        ASSERT_TRUE(popover->availableUpdate());
-        server.answer("/version.json", c.status, c.body);
-        popover->checkForUpdate();
-        settle();
-        EXPECT_EQ(popover->availableUpdate().has_value(), c.offered) << c.status << " " << c.body;
-    }
-    int requests = server.requestCount();
-    popover->appear();
-    settle();
-    for (int second = 5; second <= 20; second += 5) {
-        clock.advance(seconds(5));
-        timer.tick();
-        settle();
-    }
-    EXPECT_EQ(server.requestCount(), requests + 1); // only the appearance asked
 }
 
 TEST_F(StatusPopoverTest, RowsCarryWhatTheirRowShows) {

@@ -1,3 +1,4 @@
+#include "setup/wizard/QuillstoneUpdateManifest.h"
 #include "status/LocalConfiguration.h"
 #include "status/StatusUpdateManifest.h"
 
@@ -30,29 +31,43 @@ TEST(StatusConfigurationReader, ReadsTheFolderAndAnOptionalKnownIntegration) {
     }
 }
 
-TEST(StatusManifestReader, NeedsAllThreeKeysAndAWebAddress) {
-    EXPECT_EQ(StatusUpdateManifest::decode(
-                  R"({"version":"2.4","build":-7,"downloadURL":"https://quillstone.app/d","releaseNotes":1})"),
-              (StatusUpdateManifest{"2.4", -7, "https://quillstone.app/d"}));
-    EXPECT_EQ(StatusUpdateManifest::decode(R"({"version":"2","build":9223372036854775807,"downloadURL":"http://h"})")
-                  ->build,
-              INT64_MAX);
-    const char* unreadable[] = {
-        R"({"version":"2.4","build":41})",
-        R"({"version":"2.4","build":"41","downloadURL":"https://h/d"})",
-        R"({"version":"2.4","build":41.5,"downloadURL":"https://h/d"})",
-        R"({"version":"2.4","build":9223372036854775808,"downloadURL":"https://h/d"})",
-        R"({"version":2.4,"build":41,"downloadURL":"https://h/d"})",
-        R"({"build":41,"downloadURL":"https://h/d"})",
-        // Handed to the desktop's opener: nothing but a web address.
-        R"({"version":"2.4","build":41,"downloadURL":"file:///tmp/x.shortcut"})",
-        R"({"version":"2.4","build":41,"downloadURL":"/tmp/x.shortcut"})",
-        R"({"version":"2.4","build":41,"downloadURL":"https://h/a b"})",
-        R"({"version":"2.4","build":41,"downloadURL":"https:///d"})",
-        R"({"version":"2.4","build":41,"downloadURL":""})",
-        "[]",
+// The wizard and the status app read the same manifest with their own decoders.
+TEST(UpdateManifestReaders, NeedAllThreeKeysWellTyped) {
+    const char* full = R"({"version":"2.4","build":41,"downloadURL":"https://h/d","releaseNotes":"Fixes","x":[1]})";
+    EXPECT_EQ(StatusUpdateManifest::decode(full), (StatusUpdateManifest{"2.4", 41, "https://h/d"}));
+    EXPECT_EQ(QuillstoneUpdateManifest::decode(full), (QuillstoneUpdateManifest{"2.4", 41, "https://h/d", "Fixes"}));
+    struct Case {
+        const char* json;
+        bool status;
+        bool wizard;
     };
-    for (const char* json : unreadable) {
-        EXPECT_FALSE(StatusUpdateManifest::decode(json)) << json;
+    const Case cases[] = {
+        {R"({"version":"2.4","build":-7,"downloadURL":"https://h/d"})", true, true},
+        {R"({"version":"2","build":9223372036854775807,"downloadURL":"http://h"})", true, true},
+        // Only the wizard shows release notes.
+        {R"({"version":"2.4","build":41,"downloadURL":"https://h/d","releaseNotes":7})", true, false},
+        // The status app hands the address to the desktop's opener: nothing but a web address.
+        {R"({"version":"2.4","build":41,"downloadURL":"mailto:a@b.c"})", false, true},
+        {R"({"version":"2.4","build":41,"downloadURL":"https:///d"})", false, true},
+        {R"({"version":"2.4","build":41,"downloadURL":"https://h/a b"})", false, false},
+        {R"({"version":"2.4","build":41,"downloadURL":"/tmp/x.shortcut"})", false, false},
+        {R"({"version":"2.4","build":41,"downloadURL":""})", false, false},
+        {R"({"version":"2.4","build":41})", false, false},
+        {R"({"version":"2.4","build":"41","downloadURL":"https://h/d"})", false, false},
+        {R"({"version":"2.4","build":41.5,"downloadURL":"https://h/d"})", false, false},
+        {R"({"version":"2.4","build":9223372036854775808,"downloadURL":"https://h/d"})", false, false},
+        {R"({"version":2.4,"build":41,"downloadURL":"https://h/d"})", false, false},
+        {R"({"build":41,"downloadURL":"https://h/d"})", false, false},
+        {R"({"version":"2.4","build":41,"downloadURL":"https://h/d")", false, false},
+        {"[]", false, false},
+        {"", false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StatusUpdateManifest::decode(c.json).has_value(), c.status) << c.json;
+        EXPECT_EQ(QuillstoneUpdateManifest::decode(c.json).has_value(), c.wizard) << c.json;
     }
+    EXPECT_EQ(StatusUpdateManifest::decode(cases[0].json)->build, -7);
+    EXPECT_EQ(QuillstoneUpdateManifest::decode(cases[0].json)->releaseNotes, std::nullopt);
+    EXPECT_EQ(StatusUpdateManifest::decode(cases[1].json)->build, INT64_MAX);
+    EXPECT_EQ(QuillstoneUpdateManifest::decode(cases[1].json)->build, INT64_MAX);
 }
