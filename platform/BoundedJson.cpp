@@ -3,9 +3,6 @@
 #include "platform/FileError.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <exception>
@@ -65,54 +62,11 @@ class DepthLimitedBuilder {
     std::string reason_;
 };
 
-// Reads at most limit bytes of a regular file; a pipe put in place of the
-// file cannot stall the reader, since it is opened without blocking.
-std::string readRegularFile(const std::filesystem::path& path, std::size_t limit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        throw FileError(errno, path, "Could not open");
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        throw FileError(errno, path, "Could not read");
-    }
-    if (!S_ISREG(status.st_mode)) {
-        throw FileError(EINVAL, path, "Could not read");
-    }
-    if (static_cast<std::uint64_t>(status.st_size) > limit) {
-        throw FileError(EFBIG, path, "Could not read");
-    }
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(status.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(errno, path, "Could not read");
-        }
-        if (got == 0) {
-            return bytes;
-        }
-        // The file may grow while it is read.
-        if (bytes.size() + static_cast<std::size_t>(got) > limit) {
-            throw FileError(EFBIG, path, "Could not read");
-        }
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-}
-
 } // namespace
 
 std::string BoundedJson::readBytes(const FileManager& files, const std::filesystem::path& path, std::size_t limit) {
-    if (dynamic_cast<const PosixFileManager*>(&files)) {
-        return readRegularFile(path, limit);
+    if (const auto* posix = dynamic_cast<const PosixFileManager*>(&files)) {
+        return posix->readRegularFile(path, limit);
     }
     std::string bytes = files.readFile(path);
     if (bytes.size() > limit) {

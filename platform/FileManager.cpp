@@ -3,9 +3,11 @@
 #include "platform/FileError.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,6 +50,29 @@ void writeAll(int fd, const std::string& bytes, const fs::path& path) {
         }
         data += written;
         left -= static_cast<size_t>(written);
+    }
+}
+
+// Reads to the end, refusing more than limit bytes: the file may grow while it is read.
+std::string readAll(int fd, const fs::path& path, size_t limit, size_t expected = 0) {
+    std::string bytes;
+    bytes.reserve(expected);
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(errno, path, "Could not read");
+        }
+        if (got == 0) {
+            return bytes;
+        }
+        if (static_cast<size_t>(got) > limit - bytes.size()) {
+            throw FileError(EFBIG, path, "Could not read");
+        }
+        bytes.append(buffer, static_cast<size_t>(got));
     }
 }
 
@@ -146,21 +171,26 @@ std::string PosixFileManager::readFile(const fs::path& path) const {
     if (fd.get() < 0) {
         throw FileError(errno, path, "Could not open");
     }
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(errno, path, "Could not read");
-        }
-        if (got == 0) {
-            return bytes;
-        }
-        bytes.append(buffer, static_cast<size_t>(got));
+    return readAll(fd.get(), path, std::numeric_limits<size_t>::max());
+}
+
+std::string PosixFileManager::readRegularFile(const fs::path& path, size_t limit) const {
+    // Opened without blocking, so a pipe put in place of the file cannot stall the reader.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        throw FileError(errno, path, "Could not open");
     }
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0) {
+        throw FileError(errno, path, "Could not read");
+    }
+    if (!S_ISREG(status.st_mode)) {
+        throw FileError(EINVAL, path, "Could not read");
+    }
+    if (static_cast<std::uint64_t>(status.st_size) > limit) {
+        throw FileError(EFBIG, path, "Could not read");
+    }
+    return readAll(fd.get(), path, limit, static_cast<size_t>(status.st_size));
 }
 
 void PosixFileManager::createDirectories(const fs::path& path) {

@@ -59,6 +59,9 @@ public:
     const UserDomain& userDomain() const override { return domain_; }
     bool fileExists(const std::filesystem::path& path) const override;
     std::string readFile(const std::filesystem::path& path) const override;
+    // At most limit bytes of a regular file; anything larger, or not a regular file
+    // (a pipe, a device), throws FileError (EFBIG, EINVAL) without being read whole.
+    std::string readRegularFile(const std::filesystem::path& path, size_t limit) const;
     void createDirectories(const std::filesystem::path& path) override;
     void replaceAtomically(const std::filesystem::path& path, const std::string& bytes, mode_t mode) override;
     bool createIfMissing(const std::filesystem::path& path, const std::string& bytes, mode_t mode) override;

@@ -25,7 +25,7 @@ private:
 
 } // namespace
 
-QtMainQueue::QtMainQueue() : receiver_(std::make_unique<PostedWorkReceiver>([this] { runPosted(); })) {}
+QtMainQueue::QtMainQueue() : receiver_(std::make_unique<PostedWorkReceiver>([this] { posted_.runAll(); })) {}
 
 QtMainQueue::~QtMainQueue() = default;
 
@@ -33,23 +33,9 @@ void QtMainQueue::post(std::function<void()> work) {
     if (QCoreApplication::instance() == nullptr) {
         return;
     }
-    {
-        std::lock_guard lock(mutex_);
-        posted_.push_back(std::move(work));
-    }
+    posted_.add(std::move(work));
     // A wake-up may find its work already run by an earlier one; none is ever missing.
     QCoreApplication::postEvent(receiver_.get(), new QEvent(QEvent::User));
-}
-
-void QtMainQueue::runPosted() {
-    std::deque<std::function<void()>> ready;
-    {
-        std::lock_guard lock(mutex_);
-        ready.swap(posted_);
-    }
-    for (std::function<void()>& work : ready) {
-        work();
-    }
 }
 
 } // namespace quillstone

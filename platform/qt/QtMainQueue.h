@@ -1,10 +1,9 @@
 #pragma once
 
 #include "platform/MainQueue.h"
+#include "platform/PostedWork.h"
 
-#include <deque>
 #include <memory>
-#include <mutex>
 
 class QObject;
 
@@ -24,11 +23,8 @@ public:
     void post(std::function<void()> work) override;
 
 private:
-    void runPosted();
-
     std::unique_ptr<QObject> receiver_;
-    std::mutex mutex_;
-    std::deque<std::function<void()>> posted_;
+    PostedWork posted_;
 };
 
 } // namespace quillstone

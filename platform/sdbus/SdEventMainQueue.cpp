@@ -30,10 +30,7 @@ SdEventMainQueue::~SdEventMainQueue() {
 }
 
 void SdEventMainQueue::post(std::function<void()> work) {
-    {
-        std::lock_guard lock(mutex_);
-        posted_.push_back(std::move(work));
-    }
+    posted_.add(std::move(work));
     // A wake-up may find its work already run by an earlier one; none is ever missing.
     const uint64_t one = 1;
     [[maybe_unused]] ssize_t ignored = ::write(wakeUp_, &one, sizeof one);
@@ -42,19 +39,8 @@ void SdEventMainQueue::post(std::function<void()> work) {
 int SdEventMainQueue::onWakeUp(sd_event_source*, int descriptor, unsigned, void* userdata) {
     uint64_t count = 0;
     [[maybe_unused]] ssize_t ignored = ::read(descriptor, &count, sizeof count);
-    static_cast<SdEventMainQueue*>(userdata)->runPosted();
+    static_cast<SdEventMainQueue*>(userdata)->posted_.runAll();
     return 0;
-}
-
-void SdEventMainQueue::runPosted() {
-    std::deque<std::function<void()>> ready;
-    {
-        std::lock_guard lock(mutex_);
-        ready.swap(posted_);
-    }
-    for (std::function<void()>& work : ready) {
-        work();
-    }
 }
 
 } // namespace quillstone

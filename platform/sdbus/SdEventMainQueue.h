@@ -1,9 +1,7 @@
 #pragma once
 
 #include "platform/MainQueue.h"
-
-#include <deque>
-#include <mutex>
+#include "platform/PostedWork.h"
 
 struct sd_event;
 struct sd_event_source;
@@ -24,12 +22,10 @@ public:
 
 private:
     static int onWakeUp(sd_event_source* source, int descriptor, unsigned events, void* userdata);
-    void runPosted();
 
     int wakeUp_ = -1;
     sd_event_source* source_ = nullptr;
-    std::mutex mutex_;
-    std::deque<std::function<void()>> posted_;
+    PostedWork posted_;
 };
 
 } // namespace quillstone
