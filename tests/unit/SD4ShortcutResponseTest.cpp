@@ -17,11 +17,7 @@ json answer() {
 }
 
 SD4RunEvent event(SD4RunOutcome outcome = SD4RunOutcome::succeeded) {
-    SD4RunEvent event;
-    event.copyJobID = "JOB";
-    event.runID = "R1";
-    event.outcome = outcome;
-    return event;
+    return SD4RunEvent{1, "JOB", "R1", outcome, false, 1};
 }
 
 SD4ResolvedRun resolve(const json& root, const SD4RunEvent& forEvent = event()) {
@@ -49,28 +45,27 @@ void expectInvalid(const json& root, const SD4RunEvent& forEvent = event()) {
 
 } // namespace
 
-TEST(SD4ShortcutNumberRule, KeepsNumericCharactersInOrderAndReadsThemAsDecimal) {
-    using R = SD4ShortcutResponse;
-    EXPECT_EQ(R::numberValue("1,234 items"), 1234);
-    EXPECT_EQ(R::numberValue("12.5 GB"), 125);
-    EXPECT_EQ(R::numberValue("0"), 0);
-    EXPECT_EQ(R::numberValue("-42"), 42); // the sign is not numeric
-    EXPECT_EQ(R::numberValue("007"), 7);
-    EXPECT_EQ(R::numberValue("9223372036854775807"), INT64_MAX);
-    EXPECT_EQ(R::numberValue("\u0661\u0662\u0663\u0664"), 1234); // Arabic-Indic digits
-    EXPECT_EQ(R::numberValue("\uFF14\uFF12 files"), 42);          // full-width digits
-}
-
-TEST(SD4ShortcutNumberRule, AbsentWithoutDigitsOnOverflowAndForNonDecimalNumerals) {
-    using R = SD4ShortcutResponse;
-    EXPECT_EQ(R::numberValue(std::nullopt), std::nullopt);
-    EXPECT_EQ(R::numberValue("none"), std::nullopt);
-    EXPECT_EQ(R::numberValue(""), std::nullopt);
-    EXPECT_EQ(R::numberValue("9223372036854775808"), std::nullopt);
-    EXPECT_EQ(R::numberValue("99999999999999999999999"), std::nullopt);
-    EXPECT_EQ(R::numberValue("3\u00BD"), std::nullopt); // vulgar fraction one half
-    EXPECT_EQ(R::numberValue("\u2167"), std::nullopt);  // Roman numeral eight
-    EXPECT_EQ(R::numberValue("2\u00B2"), std::nullopt); // superscript two
+TEST(SD4ShortcutNumberRule, ReadsTheDecimalDigitsInOrderOrNothing) {
+    // Signs and separators are not digits; other scripts' decimal digits are.
+    const std::vector<std::pair<std::string, int64_t>> numbers{
+        {"1,234 items", 1234},
+        {"12.5 GB", 125},
+        {"0", 0},
+        {"-42", 42},
+        {"007", 7},
+        {"9223372036854775807", INT64_MAX},
+        {"\u0661\u0662\u0663\u0664", 1234},
+        {"\uFF14\uFF12 files", 42},
+    };
+    for (const auto& [text, number] : numbers) {
+        EXPECT_EQ(SD4ShortcutResponse::numberValue(text), number) << text;
+    }
+    // Overflow, and numerals that are no decimal digits: one half, Roman eight, superscript two.
+    for (const char* text :
+         {"none", "", "9223372036854775808", "99999999999999999999999", "3\u00BD", "\u2167", "2\u00B2"}) {
+        EXPECT_EQ(SD4ShortcutResponse::numberValue(text), std::nullopt) << text;
+    }
+    EXPECT_EQ(SD4ShortcutResponse::numberValue(std::nullopt), std::nullopt);
 }
 
 TEST(SD4ShortcutDisplayRule, TrimsAndTreatsBlankAsAbsent) {
@@ -83,15 +78,18 @@ TEST(SD4ShortcutDisplayRule, TrimsAndTreatsBlankAsAbsent) {
 }
 
 TEST(SD4ShortcutOutcome, NormalizesCaseBlanksAndHyphens) {
-    using R = SD4ShortcutResponse;
-    EXPECT_EQ(R::normalizedOutcome("Succeeded"), SD4RunOutcome::succeeded);
-    EXPECT_EQ(R::normalizedOutcome(" wrong-drive "), SD4RunOutcome::wrongDrive);
-    EXPECT_EQ(R::normalizedOutcome("Wrong Drive"), SD4RunOutcome::wrongDrive);
-    EXPECT_EQ(R::normalizedOutcome("Destination Not Connected\n"), SD4RunOutcome::destinationNotConnected);
-    EXPECT_EQ(R::normalizedOutcome("CANCELLED"), SD4RunOutcome::cancelled);
-    EXPECT_EQ(R::normalizedOutcome("succeeded!"), std::nullopt);
-    EXPECT_EQ(R::normalizedOutcome("wrong  drive"), std::nullopt);
-    EXPECT_EQ(R::normalizedOutcome(""), std::nullopt);
+    const std::vector<std::pair<std::string, std::optional<SD4RunOutcome>>> cases{
+        {"Succeeded", SD4RunOutcome::succeeded},
+        {" wrong-drive ", SD4RunOutcome::wrongDrive},
+        {"Wrong Drive", SD4RunOutcome::wrongDrive},
+        {"CANCELLED", SD4RunOutcome::cancelled},
+        {"Destination Not Connected\n", SD4RunOutcome::destinationNotConnected},
+        {"succeeded!", std::nullopt},
+        {"wrong  drive", std::nullopt},
+        {"", std::nullopt}};
+    for (const auto& [text, outcome] : cases) {
+        EXPECT_EQ(SD4ShortcutResponse::normalizedOutcome(text), outcome) << text;
+    }
 }
 
 TEST(SD4ShortcutResponseDecoding, TypesOfRequiredAndOptionalValues) {
@@ -123,15 +121,9 @@ TEST(SD4ShortcutResponseDecoding, TypesOfRequiredAndOptionalValues) {
 
 TEST(SD4ShortcutResponseDecoding, BuildsTheResolvedRunFromEveryField) {
     json full = answer();
-    full["outcome"] = " Wrong Drive ";
-    full["bytes_copied"] = "1,234,567 bytes";
-    full["items_copied"] = "12";
-    full["items_updated"] = "none";
-    full["items_deleted"] = "0";
-    full["started_at"] = "  ";
-    full["ended_at"] = " 18:08 ";
-    full["bootable"] = "Yes";
-    full["deferred_count"] = "3 items";
+    full.update(json::parse(R"({"outcome": " Wrong Drive ", "bytes_copied": "1,234,567 bytes", "items_copied": "12",
+        "items_updated": "none", "items_deleted": "0", "started_at": "  ", "ended_at": " 18:08 ",
+        "bootable": "Yes", "deferred_count": "3 items"})"));
     SD4ResolvedRun run = resolve(full, event(SD4RunOutcome::wrongDrive));
     SD4ResolvedRun expected;
     expected.jobName = "Nightly";
