@@ -50,14 +50,18 @@ protected:
         ASSERT_TRUE(connection_->roundTrip());
     }
 
-    // Emits the signal with gdbus and waits until both observers have it.
-    void emitSignal(const std::vector<std::string>& arguments, const std::string& signal = runFinished) {
+    static void emit(const std::vector<std::string>& arguments, const std::string& signal) {
         std::vector<std::string> argv{"emit", "--session", "--object-path", "/", "--signal", signal};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         ChildProcess gdbus("/usr/bin/gdbus", argv);
         gdbus.launch();
         gdbus.waitUntilExit();
         ASSERT_EQ(gdbus.terminationStatus(), 0);
+    }
+
+    // Emits runFinished with gdbus and waits until both observers have it.
+    void emitSignal(const std::vector<std::string>& arguments) {
+        emit(arguments, runFinished);
         const auto expected = received_.size() + 1;
         ASSERT_TRUE(turnUntil(loop_, [&] { return received_.size() >= expected; })) << "signal not delivered";
         ASSERT_EQ(received_.size(), expected);
@@ -179,10 +183,7 @@ TEST_F(DistributedNotificationCenterTest, OtherSignalsAndRemovedObserversReceive
     EXPECT_TRUE(lines_.empty());
     EXPECT_EQ(received_.size(), before + 1);
 
-    ChildProcess other("/usr/bin/gdbus", {"emit", "--session", "--object-path", "/", "--signal",
-                                         "com.shirtpocket.SuperDuper.runStarted", validPayload});
-    other.launch();
-    other.waitUntilExit();
+    emit({validPayload}, "com.shirtpocket.SuperDuper.runStarted");
     emitSignal({validPayload});
     EXPECT_EQ(received_.size(), before + 2) << "runStarted is not runFinished";
 }
