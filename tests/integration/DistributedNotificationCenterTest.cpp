@@ -6,6 +6,7 @@
 #include "setup/monitor/SD4RunNotificationObserver.h"
 #include "support/NotificationValuePrinting.h"
 #include "support/PrivateSessionBus.h"
+#include "support/ProgramRun.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -186,6 +187,19 @@ TEST_F(DistributedNotificationCenterTest, OtherSignalsAndRemovedObserversReceive
     emit({validPayload}, "com.shirtpocket.SuperDuper.runStarted");
     emitSignal({validPayload});
     EXPECT_EQ(received_.size(), before + 2) << "runStarted is not runFinished";
+}
+
+// The SuperDuper! 4 stand-in's signal reads as the real one's would.
+TEST_F(DistributedNotificationCenterTest, TheStandInsRunFinishedSignalBecomesAnEvent) {
+    ProgramRun posted = ProgramRun::of(QUILLSTONE_SUPERDUPER4_STANDIN,
+                                       {"--raw", "--job-id", "JOB-1", "--run-id", "RUN-1", "--catchup",
+                                        "--ended-at-nanos", "1717171717000000000"});
+    ASSERT_EQ(posted.status, 0) << posted.errors;
+    ASSERT_TRUE(turnUntil(loop_, [&] { return !events_.empty(); })) << "signal not delivered";
+    EXPECT_EQ(events_[0],
+              (SD4RunEvent{1, "JOB-1", "RUN-1", SD4RunOutcome::succeeded, true, 1717171717000000000}));
+    EXPECT_EQ(lastUserInfo().at("version"), V::signedInteger(1));
+    EXPECT_EQ(lastUserInfo().at("ended_at_unix_nanos"), V::signedInteger(1717171717000000000));
 }
 
 TEST(DistributedNotificationCenterWithoutBus, ObserversRegisterAndNothingArrives) {
