@@ -200,7 +200,8 @@ protected:
 TEST_P(BackupMonitorScriptRunsTest, AKilledRunLeavesTheOldOrTheNewFileAndHundredRunsOneEntryPerCopy) {
     ASSERT_EQ(copyFinished("Macintosh HD", "Backup").status, 0);
     for (int attempt = 0; attempt < 12; ++attempt) {
-        auto run = launchQuietly({"Source " + std::to_string(attempt % 3), "/", "Backup", folder.path().string()});
+        auto run = launchQuietly(
+            {"Source " + std::to_string(attempt % 3), "/", "Backup", folder.path().string()});
         std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 8));
         ::kill(run->processIdentifier(), SIGKILL);
         run->waitUntilExit();

@@ -120,9 +120,9 @@ TEST(SD4ShortcutResponseDecoding, TypesOfRequiredAndOptionalValues) {
 
 TEST(SD4ShortcutResponseDecoding, BuildsTheResolvedRunFromEveryField) {
     json full = answer();
-    full.update(json::parse(R"({"outcome": " Wrong Drive ", "bytes_copied": "1,234,567 bytes", "items_copied": "12",
-        "items_updated": "none", "items_deleted": "0", "started_at": "  ", "ended_at": " 18:08 ",
-        "bootable": "Yes", "deferred_count": "3 items"})"));
+    full.update(json::parse(R"({"outcome": " Wrong Drive ", "bytes_copied": "1,234,567 bytes",
+        "items_copied": "12", "items_updated": "none", "items_deleted": "0", "started_at": "  ",
+        "ended_at": " 18:08 ", "bootable": "Yes", "deferred_count": "3 items"})"));
     SD4ResolvedRun run = resolve(full, event(SD4RunOutcome::wrongDrive));
     SD4ResolvedRun expected;
     expected.jobName = "Nightly";

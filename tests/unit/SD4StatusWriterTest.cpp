@@ -111,10 +111,11 @@ TEST_F(SD4StatusWriterTest, UnknownValuesAreLeftOutAndFailuresAreMarkedFailed) {
     ::chmod(statusFile.c_str(), 0600);
     writer.write(runEvent("JOB-1", SD4RunOutcome::cancelled), resolvedRun("Nightly"), statusFile);
     // No counts or display texts at all; unknown volumes give empty paths and free space.
-    const json expected = json::parse(R"({"completedAt": "2024-05-31T16:08:37Z", "copyScript": "SuperDuper! 4",
-        "destination": "Backup", "destinationPath": "", "freeSpace": "", "id": "JOB-1", "isCatchup": false,
-        "name": "Nightly", "outcome": "cancelled", "runID": "RUN-JOB-1", "source": "Macintosh HD", "sourcePath": "",
-        "status": "FAILED", "succeeded": false, "summary": "Copied."})");
+    const json expected = json::parse(R"({"completedAt": "2024-05-31T16:08:37Z",
+        "copyScript": "SuperDuper! 4", "destination": "Backup", "destinationPath": "", "freeSpace": "",
+        "id": "JOB-1", "isCatchup": false, "name": "Nightly", "outcome": "cancelled", "runID": "RUN-JOB-1",
+        "source": "Macintosh HD", "sourcePath": "", "status": "FAILED", "succeeded": false,
+        "summary": "Copied."})");
     EXPECT_EQ(json::parse(readText(statusFile))["backups"][0], expected);
     EXPECT_EQ(modeOf(statusFile), std::filesystem::perms(0644));
 }
