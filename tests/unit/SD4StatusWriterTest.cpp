@@ -53,10 +53,6 @@ SD4ResolvedRun resolvedRun(const std::string& name) {
     return run;
 }
 
-std::filesystem::perms modeOf(const std::filesystem::path& file) {
-    return std::filesystem::status(file).permissions();
-}
-
 std::vector<std::string> namesIn(const std::filesystem::path& file) {
     std::vector<std::string> names;
     json root = json::parse(readText(file));
@@ -103,7 +99,7 @@ TEST_F(SD4StatusWriterTest, FirstRunCreatesFolderAndWritesTheExactDocument) {
         "source": "Macintosh HD", "sourcePath": "/", "startedAtDisplay": "17:00", "status": "SUCCESS",
         "succeeded": true, "summary": "Copied."}]})");
     EXPECT_EQ(readText(statusFile), prettyJson(expected));
-    EXPECT_EQ(modeOf(statusFile), std::filesystem::perms(0644));
+    EXPECT_EQ(std::filesystem::status(statusFile).permissions(), std::filesystem::perms(0644));
 }
 
 TEST_F(SD4StatusWriterTest, UnknownValuesAreLeftOutAndFailuresAreMarkedFailed) {
@@ -117,7 +113,7 @@ TEST_F(SD4StatusWriterTest, UnknownValuesAreLeftOutAndFailuresAreMarkedFailed) {
         "source": "Macintosh HD", "sourcePath": "", "status": "FAILED", "succeeded": false,
         "summary": "Copied."})");
     EXPECT_EQ(json::parse(readText(statusFile))["backups"][0], expected);
-    EXPECT_EQ(modeOf(statusFile), std::filesystem::perms(0644));
+    EXPECT_EQ(std::filesystem::status(statusFile).permissions(), std::filesystem::perms(0644));
 }
 
 TEST_F(SD4StatusWriterTest, ReplacesTheJobsEntryKeepsOthersAndSortsByNameStably) {

@@ -87,9 +87,7 @@ TEST_F(ShortcutsCommandTest, InstallCopiesTheFileAsAnExecutableNamedWithoutItsEx
     EXPECT_EQ(run({"install", (home / "Downloads/Quillstone SuperDuper Details.shortcut").string()}), 0);
     auto installed = library.folder() / "Quillstone SuperDuper Details";
     EXPECT_EQ(readText(installed), "#!/bin/sh\necho v1\n");
-    struct stat info {};
-    ::stat(installed.c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0755u);
+    EXPECT_EQ(std::filesystem::status(installed).permissions(), std::filesystem::perms(0755));
 
     writeText(home / "Downloads/Quillstone SuperDuper Details.shortcut", "#!/bin/sh\necho v2\n");
     EXPECT_EQ(run({"install", (home / "Downloads/Quillstone SuperDuper Details.shortcut").string()}), 0);
