@@ -150,11 +150,10 @@ TEST_P(BackupMonitorScriptTest, KeepsEveryOtherEntryAndKeyAndNeverDropsAnUnreada
     json other = {{"id", "X"}, {"name", "Zeta"}, {"status", "SUCCESS"}, {"completedAt", "yesterday"}, {"extra", {{"b", {1, 2.5, nullptr}}, {"a", json::object()}}}};
     json original = {{"backups", {sd4, other}}, {"phone", {{"lastSeen", "x"}, {"flags", json::array()}}}, {"note", true}};
     // Compact on one line, with the same copy's earlier entry in other escapes.
-    auto earlier = json::parse(R"({"id": "classic:Data:Back\/up:", "name": "Data \u2192 Back\/up", "status": "SUCCESS",
-                                   "completedAt": "2020-01-01T00:00:00Z"})");
-    auto withEarlier = original;
-    withEarlier["backups"].push_back(earlier);
-    writeText(statusFile(), withEarlier.dump());
+    const std::string earlier = R"({"id": "classic:Data:Back\/up:", "name": "Data \u2192 Back\/up",
+                                   "status": "SUCCESS", "completedAt": "2020-01-01T00:00:00Z"})";
+    auto compact = original.dump();
+    writeText(statusFile(), compact.insert(compact.find(R"(],"note":)"), "," + earlier));
 
     ASSERT_EQ(ProgramRun::of(script, {"Data", "/", "Back/up"}).status, 0);
     auto merged = status();
