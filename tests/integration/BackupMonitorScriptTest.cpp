@@ -69,6 +69,15 @@ protected:
         EXPECT_TRUE(document.has_value()) << readText(statusFile());
         return document.value_or(StatusDocument{});
     }
+    std::vector<std::filesystem::path> keptAside() const {
+        std::vector<std::filesystem::path> kept;
+        for (const auto& item : std::filesystem::directory_iterator(quillstone)) {
+            if (item.path().filename().string().rfind("backup_status.json.unreadable-", 0) == 0) {
+                kept.push_back(item.path());
+            }
+        }
+        return kept;
+    }
     size_t logLines(const std::string& containing) const {
         std::istringstream log(readText(quillstone / "logs/BackupMonitor.log"));
         size_t count = 0;
@@ -141,11 +150,10 @@ TEST_P(BackupMonitorScriptTest, KeepsEveryOtherEntryAndKeyAndNeverDropsAnUnreada
     json other = {{"id", "X"}, {"name", "Zeta"}, {"status", "SUCCESS"}, {"completedAt", "yesterday"}, {"extra", {{"b", {1, 2.5, nullptr}}, {"a", json::object()}}}};
     json original = {{"backups", {sd4, other}}, {"phone", {{"lastSeen", "x"}, {"flags", json::array()}}}, {"note", true}};
     // Compact on one line, with the same copy's earlier entry in other escapes.
-    auto earlier = json::parse(R"({"id": "classic:Data:Back\/up:", "name": "Data \u2192 Back\/up", "status": "SUCCESS",
-                                   "completedAt": "2020-01-01T00:00:00Z"})");
-    auto withEarlier = original;
-    withEarlier["backups"].push_back(earlier);
-    writeText(statusFile(), withEarlier.dump());
+    const std::string earlier = R"({"id": "classic:Data:Back\/up:", "name": "Data \u2192 Back\/up",
+                                   "status": "SUCCESS", "completedAt": "2020-01-01T00:00:00Z"})";
+    auto compact = original.dump();
+    writeText(statusFile(), compact.insert(compact.find(R"(],"note":)"), "," + earlier));
 
     ASSERT_EQ(ProgramRun::of(script, {"Data", "/", "Back/up"}).status, 0);
     auto merged = status();
@@ -168,29 +176,33 @@ TEST_P(BackupMonitorScriptTest, KeepsEveryOtherEntryAndKeyAndNeverDropsAnUnreada
         ASSERT_EQ(copyFinished("A", "B").status, 0);
         EXPECT_EQ(strictlyRead().backups.size(), 1u);
     }
-    std::vector<std::string> kept;
-    for (const auto& item : std::filesystem::directory_iterator(quillstone)) {
-        if (item.path().filename().string().rfind("backup_status.json.unreadable-", 0) == 0) {
-            kept.push_back(readText(item.path()));
-        }
+    std::multiset<std::string> kept;
+    for (const auto& path : keptAside()) {
+        kept.insert(readText(path));
     }
-    std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(kept, (std::vector<std::string>{"[1, 2]", "{\"backups\": [ {\"id\": ", "{\"backups\": [\"x\"], \"k\": 1}"}));
+    EXPECT_EQ(kept, (std::multiset<std::string>{"[1, 2]", "{\"backups\": [ {\"id\": ", "{\"backups\": [\"x\"], \"k\": 1}"}));
 }
 
 // Only the system's awk: these runs are about the file and the lock, not the parser.
-class BackupMonitorScriptRunsTest : public BackupMonitorScriptTest {};
+class BackupMonitorScriptRunsTest : public BackupMonitorScriptTest {
+protected:
+    std::unique_ptr<ChildProcess> launchQuietly(const std::vector<std::string>& arguments) const {
+        auto run = std::make_unique<ChildProcess>(script, arguments);
+        run->setStandardOutput(ChildProcess::Stream::null);
+        run->setStandardError(ChildProcess::Stream::null);
+        run->launch();
+        return run;
+    }
+};
 
 TEST_P(BackupMonitorScriptRunsTest, AKilledRunLeavesTheOldOrTheNewFileAndHundredRunsOneEntryPerCopy) {
     ASSERT_EQ(copyFinished("Macintosh HD", "Backup").status, 0);
     for (int attempt = 0; attempt < 12; ++attempt) {
-        ChildProcess run(script, {"Source " + std::to_string(attempt % 3), "/", "Backup", folder.path().string()});
-        run.setStandardOutput(ChildProcess::Stream::null);
-        run.setStandardError(ChildProcess::Stream::null);
-        run.launch();
+        auto run = launchQuietly(
+            {"Source " + std::to_string(attempt % 3), "/", "Backup", folder.path().string()});
         std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 8));
-        ::kill(run.processIdentifier(), SIGKILL);
-        run.waitUntilExit();
+        ::kill(run->processIdentifier(), SIGKILL);
+        run->waitUntilExit();
         ASSERT_TRUE(StatusDocument::decode(readText(statusFile()))) << "after a kill at " << attempt * 8 << " ms";
     }
 
@@ -200,11 +212,7 @@ TEST_P(BackupMonitorScriptRunsTest, AKilledRunLeavesTheOldOrTheNewFileAndHundred
     for (int batch = 0; batch < 10; ++batch) {
         std::vector<std::unique_ptr<ChildProcess>> runs;
         for (int index = 0; index < 10; ++index) {
-            runs.push_back(std::make_unique<ChildProcess>(
-                script, std::vector<std::string>{"Source " + std::to_string(index % 5), "/", "Backup"}));
-            runs.back()->setStandardOutput(ChildProcess::Stream::null);
-            runs.back()->setStandardError(ChildProcess::Stream::null);
-            runs.back()->launch();
+            runs.push_back(launchQuietly({"Source " + std::to_string(index % 5), "/", "Backup"}));
         }
         for (auto& run : runs) {
             run->waitUntilExit();
@@ -274,21 +282,17 @@ protected:
         std::filesystem::create_directory(quillstone / "logs");
         giveToOwner(quillstone / "logs");
     }
+    // The run stops before writing anything, saying why.
+    void expectRefused(const std::string& reason) {
+        auto run = copyFinished("Macintosh HD", "Backup");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.errors.find(reason), std::string::npos) << run.errors;
+    }
     void giveToOwner(const std::filesystem::path& path) const { ASSERT_EQ(::lchown(path.c_str(), owner, group), 0) << path; }
     void plant(const std::filesystem::path& target, const std::filesystem::path& link) const {
         std::filesystem::create_symlink(target, link);
         giveToOwner(link);
     }
-    std::vector<std::filesystem::path> keptAside() const {
-        std::vector<std::filesystem::path> kept;
-        for (const auto& item : std::filesystem::directory_iterator(quillstone)) {
-            if (item.path().filename().string().rfind("backup_status.json.unreadable-", 0) == 0) {
-                kept.push_back(item.path());
-            }
-        }
-        return kept;
-    }
-
     uid_t owner = 0;
     gid_t group = 0;
 };
@@ -319,9 +323,7 @@ TEST_P(BackupMonitorHostileFolderTest, LinksPlantedInTheFolderAreNeitherFollowed
     // parent's owner, or a root folder others may write to: refused, nothing
     // written anywhere.
     std::filesystem::permissions(script, std::filesystem::perms(0775));
-    run = copyFinished("Macintosh HD", "Backup");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.errors.find("must be a file only root can change"), std::string::npos) << run.errors;
+    expectRefused("must be a file only root can change");
     std::filesystem::permissions(script, std::filesystem::perms(0755));
     auto moved = quillstone.string() + ".moved";
     std::filesystem::rename(quillstone, moved);
@@ -329,15 +331,11 @@ TEST_P(BackupMonitorHostileFolderTest, LinksPlantedInTheFolderAreNeitherFollowed
     std::filesystem::create_directory(elsewhere);
     std::filesystem::create_directory_symlink(elsewhere, quillstone);
     script = std::filesystem::path(moved) / "BackupMonitor.sh";
-    run = copyFinished("Macintosh HD", "Backup");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.errors.find("is a link or was replaced"), std::string::npos) << run.errors;
+    expectRefused("is a link or was replaced");
     std::filesystem::remove(quillstone);
     std::filesystem::create_directory(quillstone);
     std::filesystem::permissions(quillstone, std::filesystem::perms::all);
-    run = copyFinished("Macintosh HD", "Backup");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.errors.find("belongs to root but others may write to it"), std::string::npos) << run.errors;
+    expectRefused("belongs to root but others may write to it");
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
     EXPECT_TRUE(std::filesystem::is_empty(quillstone));
     EXPECT_EQ(decoys.snapshot(), decoys.before());
@@ -377,11 +375,10 @@ protected:
         for (unsigned round = 0;; ++round) {
             for (const std::string where : {".", "logs", ".backup_status.lock"}) {
                 DIR* listing = ::opendir(where.c_str());
-                while (listing != nullptr) {
-                    auto* item = ::readdir(listing);
-                    if (item == nullptr) {
-                        break;
-                    }
+                if (listing == nullptr) {
+                    continue;
+                }
+                for (dirent* item; (item = ::readdir(listing)) != nullptr;) {
                     std::string name = item->d_name;
                     if (name == "." || name == ".." || name == "BackupMonitor.sh" || name.rfind(".swap", 0) == 0) {
                         continue;
@@ -398,9 +395,7 @@ protected:
                     ::symlink(target.c_str(), ".swap");
                     ::rename(".swap", path.c_str());
                 }
-                if (listing != nullptr) {
-                    ::closedir(listing);
-                }
+                ::closedir(listing);
             }
             ::usleep(200);
         }

@@ -6,6 +6,7 @@
 #include "setup/monitor/SD4RunNotificationObserver.h"
 #include "support/NotificationValuePrinting.h"
 #include "support/PrivateSessionBus.h"
+#include "support/ProgramRun.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -50,14 +51,18 @@ protected:
         ASSERT_TRUE(connection_->roundTrip());
     }
 
-    // Emits the signal with gdbus and waits until both observers have it.
-    void emitSignal(const std::vector<std::string>& arguments, const std::string& signal = runFinished) {
+    static void emit(const std::vector<std::string>& arguments, const std::string& signal) {
         std::vector<std::string> argv{"emit", "--session", "--object-path", "/", "--signal", signal};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         ChildProcess gdbus("/usr/bin/gdbus", argv);
         gdbus.launch();
         gdbus.waitUntilExit();
         ASSERT_EQ(gdbus.terminationStatus(), 0);
+    }
+
+    // Emits runFinished with gdbus and waits until both observers have it.
+    void emitSignal(const std::vector<std::string>& arguments) {
+        emit(arguments, runFinished);
         const auto expected = received_.size() + 1;
         ASSERT_TRUE(turnUntil(loop_, [&] { return received_.size() >= expected; })) << "signal not delivered";
         ASSERT_EQ(received_.size(), expected);
@@ -86,16 +91,18 @@ const std::string validPayload = "{'version': <int64 1>, 'copy_job_id': <'J1'>, 
 
 } // namespace
 
-TEST_F(DistributedNotificationCenterTest, ValidDictionaryArrivesAsTypedUserInfoAndAnEvent) {
-    emitSignal({validPayload});
-    ASSERT_TRUE(received_.back());
+// Posted by the SuperDuper! 4 stand-in, as the real one would: a 32-bit version, a 64-bit end time.
+TEST_F(DistributedNotificationCenterTest, AValidSignalArrivesAsTypedUserInfoAndAnEvent) {
+    ProgramRun posted = ProgramRun::of(QUILLSTONE_SUPERDUPER4_STANDIN, {"--raw", "--job-id", "J1", "--run-id", "R1",
+                                                                      "--ended-at-nanos", "1796487578000000000"});
+    ASSERT_EQ(posted.status, 0) << posted.errors;
+    ASSERT_TRUE(turnUntil(loop_, [&] { return !events_.empty(); })) << "signal not delivered";
     EXPECT_EQ(lastUserInfo(), (NotificationUserInfo{{"version", V::signedInteger(1)},
                                                    {"copy_job_id", V::string("J1")},
                                                    {"run_id", V::string("R1")},
                                                    {"outcome", V::string("succeeded")},
                                                    {"is_catchup", V::boolean(false)},
                                                    {"ended_at_unix_nanos", V::signedInteger(1796487578000000000)}}));
-    ASSERT_TRUE(turnUntil(loop_, [&] { return !events_.empty(); }));
     ASSERT_EQ(events_.size(), 1u);
     EXPECT_EQ(events_[0], (SD4RunEvent{1, "J1", "R1", SD4RunOutcome::succeeded, false, 1796487578000000000}));
     EXPECT_EQ(lines_.back(), "notification accepted job=J1 run=R1 outcome=succeeded");
@@ -179,10 +186,7 @@ TEST_F(DistributedNotificationCenterTest, OtherSignalsAndRemovedObserversReceive
     EXPECT_TRUE(lines_.empty());
     EXPECT_EQ(received_.size(), before + 1);
 
-    ChildProcess other("/usr/bin/gdbus", {"emit", "--session", "--object-path", "/", "--signal",
-                                         "com.shirtpocket.SuperDuper.runStarted", validPayload});
-    other.launch();
-    other.waitUntilExit();
+    emit({validPayload}, "com.shirtpocket.SuperDuper.runStarted");
     emitSignal({validPayload});
     EXPECT_EQ(received_.size(), before + 2) << "runStarted is not runFinished";
 }

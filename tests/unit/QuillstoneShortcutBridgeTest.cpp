@@ -14,24 +14,20 @@ namespace {
 constexpr const char* name = "Quillstone SuperDuper Details";
 
 TEST(QuillstoneShortcutList, FindsTheExactNameOnAnyLineBreakAndTrimsOnlyBlanks) {
-    struct Case {
-        std::string output;
-        bool found;
-    };
-    for (const Case& c : {
-             Case{"Other\nQuillstone SuperDuper Details\n", true},
-             Case{"  \tQuillstone SuperDuper Details \t", true},
-             Case{"Other\r\nQuillstone SuperDuper Details\r\nMore\r\n", true},
-             Case{"a\vQuillstone SuperDuper Details\fb", true},
-             Case{"a\u2028Quillstone SuperDuper Details\u2029b\u0085", true},
-             Case{"\u00a0\u3000Quillstone SuperDuper Details\u2003", true}, // space separators
-             Case{"quillstone superduper details\n", false},
-             Case{"Quillstone SuperDuper Details 2\nMy Quillstone SuperDuper Details\n", false},
-             Case{"Quillstone SuperDuper\u200bDetails\n", false}, // a format character is not a blank
-             Case{"", false},
-             Case{"Quillstone SuperDuper Details\n\xff\n", false}, // not UTF-8 at all
+    for (const auto& [output, found] : std::vector<std::pair<std::string, bool>>{
+             {"Other\nQuillstone SuperDuper Details\n", true},
+             {"  \tQuillstone SuperDuper Details \t", true},
+             {"Other\r\nQuillstone SuperDuper Details\r\nMore\r\n", true},
+             {"a\vQuillstone SuperDuper Details\fb", true},
+             {"a\u2028Quillstone SuperDuper Details\u2029b\u0085", true},
+             {"\u00a0\u3000Quillstone SuperDuper Details\u2003", true}, // space separators
+             {"quillstone superduper details\n", false},
+             {"Quillstone SuperDuper Details 2\nMy Quillstone SuperDuper Details\n", false},
+             {"Quillstone SuperDuper\u200bDetails\n", false}, // a format character is not a blank
+             {"", false},
+             {"Quillstone SuperDuper Details\n\xff\n", false}, // not UTF-8 at all
          }) {
-        EXPECT_EQ(QuillstoneShortcutList::contains(c.output, name), c.found) << c.output;
+        EXPECT_EQ(QuillstoneShortcutList::contains(output, name), found) << output;
     }
 }
 

@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace quillstone;
-using quillstone::testing::CountingFileManager;
-using quillstone::testing::readText;
-using quillstone::testing::TemporaryFolder;
-using quillstone::testing::writeText;
+using namespace quillstone::testing;
 
 namespace {
 
@@ -117,7 +114,14 @@ TEST_F(SD4PendingRunStoreTest, AFileThatCannotBeKeptAsideIsNotOverwritten) {
     EXPECT_EQ(makeStore().pendingEvents(), std::vector<SD4RunEvent>{event("R1")});
 }
 
-TEST_F(SD4PendingRunStoreTest, RemoveRewritesEvenWhenNothingMatched) {
+TEST_F(SD4PendingRunStoreTest, SaveFailuresAreSilentAndKeepEventsInMemory) {
+    writeText(home.path() / "blocked", "a file, not a folder");
+    SD4PendingRunStore store(files, home.path() / "blocked/sd4-pending-runs.json");
+    EXPECT_NO_THROW(store.add(event("R1")));
+    EXPECT_EQ(store.pendingEvents(), std::vector<SD4RunEvent>{event("R1")});
+}
+
+TEST_F(SD4PendingRunStoreTest, RemoveAlwaysRewritesAndRemoveFileEmptiesOnlyWhatItDeleted) {
     auto store = makeStore();
     store.add(event("R1"));
     store.add(event("R2"));
@@ -127,21 +131,10 @@ TEST_F(SD4PendingRunStoreTest, RemoveRewritesEvenWhenNothingMatched) {
     EXPECT_EQ(files.replacements, 1);
     store.remove("R2");
     EXPECT_EQ(makeStore().pendingEvents(), (std::vector<SD4RunEvent>{event("R1"), event("R3")}));
-}
 
-TEST_F(SD4PendingRunStoreTest, SaveFailuresAreSilentAndKeepEventsInMemory) {
-    writeText(home.path() / "blocked", "a file, not a folder");
-    SD4PendingRunStore store(files, home.path() / "blocked/sd4-pending-runs.json");
-    EXPECT_NO_THROW(store.add(event("R1")));
-    EXPECT_EQ(store.pendingEvents(), std::vector<SD4RunEvent>{event("R1")});
-}
-
-TEST_F(SD4PendingRunStoreTest, RemoveFileDeletesAndEmptiesButWithoutAFileChangesNothing) {
-    auto store = makeStore();
-    store.add(event("R1"));
     std::filesystem::remove(file());
     EXPECT_NO_THROW(store.removeFile());
-    EXPECT_EQ(store.pendingEvents().size(), 1u);
+    EXPECT_EQ(store.pendingEvents().size(), 2u);
     store.save();
     store.removeFile();
     EXPECT_FALSE(std::filesystem::exists(file()));

@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace quillstone;
-using quillstone::testing::readText;
-using quillstone::testing::TemporaryFolder;
-using quillstone::testing::writeText;
+using namespace quillstone::testing;
 
 namespace {
 
@@ -38,15 +36,20 @@ TEST_F(SD4RunLedgerTest, AnswersByExactRunIDPerJob) {
     EXPECT_FALSE(ledger.hasProcessed(event("J", "r2")));
 }
 
-TEST_F(SD4RunLedgerTest, RecordStaysInMemoryUntilSaved) {
+TEST_F(SD4RunLedgerTest, RecordStaysInMemoryUntilSavedAndRemoveFileEmptiesOnlyWhenItDeletedOne) {
     SD4RunLedger ledger(files);
     EXPECT_EQ(ledger.fileURL(), file());
     ledger.record(event("J", "R1"));
     EXPECT_FALSE(std::filesystem::exists(file()));
+    EXPECT_NO_THROW(ledger.removeFile());
+    EXPECT_TRUE(ledger.hasProcessed(event("J", "R1")));
     EXPECT_TRUE(ledger.save());
     EXPECT_EQ(readText(file()),
               R"({"latestEndedAtUnixNanosByJobID":{"J":1},"latestRunIDByJobID":{"J":"R1"},"schemaVersion":1})");
     EXPECT_TRUE(SD4RunLedger(files).hasProcessed(event("J", "R1")));
+    ledger.removeFile();
+    EXPECT_FALSE(std::filesystem::exists(file()));
+    EXPECT_FALSE(ledger.hasProcessed(event("J", "R1")));
 }
 
 TEST_F(SD4RunLedgerTest, AnyFileThatIsNotExactlyVersionOneLoadsEmpty) {
@@ -78,26 +81,13 @@ TEST_F(SD4RunLedgerTest, SaveIntoAnUncreatableFolderReturnsFalseAndWritesNothing
     EXPECT_TRUE(ledger.hasProcessed(event("J", "R1")));
 }
 
-TEST_F(SD4RunLedgerTest, RemoveFileEmptiesOnlyWhenItDeletedOne) {
-    SD4RunLedger ledger(files);
-    ledger.record(event("J", "R1"));
-    EXPECT_NO_THROW(ledger.removeFile());
-    EXPECT_TRUE(ledger.hasProcessed(event("J", "R1")));
-    ASSERT_TRUE(ledger.save());
-    ledger.removeFile();
-    EXPECT_FALSE(std::filesystem::exists(file()));
-    EXPECT_FALSE(ledger.hasProcessed(event("J", "R1")));
-}
-
 TEST_F(SD4RunLedgerTest, KeepsTheNewestEndTimePerJobAndToleratesFilesWithoutOne) {
     writeText(file(), R"({"schemaVersion":1,"latestRunIDByJobID":{"J":"R1","K":"R7"},)"
                       R"("latestEndedAtUnixNanosByJobID":{"J":50,"K":"late"}})");
     SD4RunLedger ledger(files);
     EXPECT_TRUE(ledger.hasProcessed(event("K", "R7"))) << "a damaged time costs only the order";
-    SD4RunEvent older = event("J", "R0");
-    older.endedAtUnixNanos = 49;
-    SD4RunEvent newer = event("J", "R2");
-    newer.endedAtUnixNanos = 60;
+    const SD4RunEvent older{1, "J", "R0", SD4RunOutcome::succeeded, false, 49};
+    const SD4RunEvent newer{1, "J", "R2", SD4RunOutcome::succeeded, false, 60};
     EXPECT_TRUE(ledger.hasNewerRun(older));
     EXPECT_FALSE(ledger.hasNewerRun(newer));
     EXPECT_FALSE(ledger.hasNewerRun(event("K", "R8")));

@@ -1,4 +1,5 @@
 #include "setup/monitor/SD4StatusWriter.h"
+#include "platform/AppleJson.h"
 #include "platform/BoundedJson.h"
 #include "platform/FileError.h"
 #include "setup/model/QuillstoneStatusDocument.h"
@@ -10,9 +11,7 @@
 
 using namespace quillstone;
 using nlohmann::json;
-using quillstone::testing::readText;
-using quillstone::testing::TemporaryFolder;
-using quillstone::testing::writeText;
+using namespace quillstone::testing;
 
 namespace {
 
@@ -33,25 +32,17 @@ public:
         return volumes;
     }
     std::optional<int64_t> availableCapacity(const std::filesystem::path& url) const override {
-        for (const auto& volume : mounted) {
-            if (volume.url == url) {
-                return volume.capacity;
-            }
-        }
-        return std::nullopt;
+        auto found = std::find_if(mounted.begin(), mounted.end(),
+                                  [&](const Mounted& volume) { return volume.url == url; });
+        return found == mounted.end() ? std::nullopt : found->capacity;
     }
 };
 
 SD4RunEvent runEvent(const std::string& job, SD4RunOutcome outcome = SD4RunOutcome::succeeded) {
-    SD4RunEvent event;
-    event.copyJobID = job;
-    event.runID = "RUN-" + job;
-    event.outcome = outcome;
-    event.isCatchup = false;
-    event.endedAtUnixNanos = 1717171717000000000;
-    return event;
+    return SD4RunEvent{1, job, "RUN-" + job, outcome, false, 1717171717000000000};
 }
 
+// The Shortcut's own run identifier is never written: the event's is.
 SD4ResolvedRun resolvedRun(const std::string& name) {
     SD4ResolvedRun run;
     run.jobName = name;
@@ -60,12 +51,6 @@ SD4ResolvedRun resolvedRun(const std::string& name) {
     run.source = "Macintosh HD";
     run.destination = "Backup";
     return run;
-}
-
-mode_t modeOf(const std::filesystem::path& file) {
-    struct stat info {};
-    ::stat(file.c_str(), &info);
-    return info.st_mode & 07777;
 }
 
 std::vector<std::string> namesIn(const std::filesystem::path& file) {
@@ -106,73 +91,50 @@ TEST_F(SD4StatusWriterTest, FirstRunCreatesFolderAndWritesTheExactDocument) {
     SD4RunEvent event = runEvent("JOB-1");
     event.isCatchup = true;
     writer.write(event, run, statusFile);
-    EXPECT_EQ(readText(statusFile), "{\n"
-                                    "  \"backups\" : [\n"
-                                    "    {\n"
-                                    "      \"bootableDisplay\" : \"Yes\",\n"
-                                    "      \"bytesCopied\" : 1234,\n"
-                                    "      \"completedAt\" : \"2024-05-31T16:08:37Z\",\n"
-                                    "      \"copyScript\" : \"SuperDuper! 4\",\n"
-                                    "      \"deferredCount\" : 2,\n"
-                                    "      \"destination\" : \"Backup\",\n"
-                                    "      \"destinationPath\" : \"/Volumes/Backup\",\n"
-                                    "      \"endedAtDisplay\" : \"18:08\",\n"
-                                    "      \"freeSpace\" : \"1.8Ti\",\n"
-                                    "      \"id\" : \"JOB-1\",\n"
-                                    "      \"isCatchup\" : true,\n"
-                                    "      \"itemsCopied\" : 12,\n"
-                                    "      \"itemsDeleted\" : 0,\n"
-                                    "      \"itemsUpdated\" : 3,\n"
-                                    "      \"name\" : \"Nightly\",\n"
-                                    "      \"outcome\" : \"succeeded\",\n"
-                                    "      \"runID\" : \"RUN-JOB-1\",\n"
-                                    "      \"source\" : \"Macintosh HD\",\n"
-                                    "      \"sourcePath\" : \"/\",\n"
-                                    "      \"startedAtDisplay\" : \"17:00\",\n"
-                                    "      \"status\" : \"SUCCESS\",\n"
-                                    "      \"succeeded\" : true,\n"
-                                    "      \"summary\" : \"Copied.\"\n"
-                                    "    }\n"
-                                    "  ]\n"
-                                    "}");
-    EXPECT_EQ(modeOf(statusFile), 0644u);
+    const json expected = json::parse(R"({"backups": [{"bootableDisplay": "Yes", "bytesCopied": 1234,
+        "completedAt": "2024-05-31T16:08:37Z", "copyScript": "SuperDuper! 4", "deferredCount": 2,
+        "destination": "Backup", "destinationPath": "/Volumes/Backup", "endedAtDisplay": "18:08",
+        "freeSpace": "1.8Ti", "id": "JOB-1", "isCatchup": true, "itemsCopied": 12, "itemsDeleted": 0,
+        "itemsUpdated": 3, "name": "Nightly", "outcome": "succeeded", "runID": "RUN-JOB-1",
+        "source": "Macintosh HD", "sourcePath": "/", "startedAtDisplay": "17:00", "status": "SUCCESS",
+        "succeeded": true, "summary": "Copied."}]})");
+    EXPECT_EQ(readText(statusFile), prettyJson(expected));
+    EXPECT_EQ(std::filesystem::status(statusFile).permissions(), std::filesystem::perms(0644));
 }
 
 TEST_F(SD4StatusWriterTest, UnknownValuesAreLeftOutAndFailuresAreMarkedFailed) {
     writeText(statusFile, "{}");
     ::chmod(statusFile.c_str(), 0600);
     writer.write(runEvent("JOB-1", SD4RunOutcome::cancelled), resolvedRun("Nightly"), statusFile);
-    json entry = json::parse(readText(statusFile))["backups"][0];
-    for (const char* key : {"bytesCopied", "itemsCopied", "itemsUpdated", "itemsDeleted", "deferredCount",
-                            "startedAtDisplay", "endedAtDisplay", "bootableDisplay"}) {
-        EXPECT_FALSE(entry.contains(key)) << key;
-    }
-    EXPECT_EQ(entry["status"], "FAILED");
-    EXPECT_EQ(entry["outcome"], "cancelled");
-    EXPECT_EQ(entry["succeeded"], false);
-    EXPECT_EQ(entry["isCatchup"], false);
-    EXPECT_EQ(entry["sourcePath"], "");
-    EXPECT_EQ(entry["destinationPath"], "");
-    EXPECT_EQ(entry["freeSpace"], "");
-    EXPECT_EQ(modeOf(statusFile), 0644u);
+    // No counts or display texts at all; unknown volumes give empty paths and free space.
+    const json expected = json::parse(R"({"completedAt": "2024-05-31T16:08:37Z",
+        "copyScript": "SuperDuper! 4", "destination": "Backup", "destinationPath": "", "freeSpace": "",
+        "id": "JOB-1", "isCatchup": false, "name": "Nightly", "outcome": "cancelled", "runID": "RUN-JOB-1",
+        "source": "Macintosh HD", "sourcePath": "", "status": "FAILED", "succeeded": false,
+        "summary": "Copied."})");
+    EXPECT_EQ(json::parse(readText(statusFile))["backups"][0], expected);
+    EXPECT_EQ(std::filesystem::status(statusFile).permissions(), std::filesystem::perms(0644));
 }
 
-TEST_F(SD4StatusWriterTest, ReplacesTheJobsEntryKeepsOthersAndSortsByName) {
+TEST_F(SD4StatusWriterTest, ReplacesTheJobsEntryKeepsOthersAndSortsByNameStably) {
+    // Equal names keep their order and the new entry comes last among them; no name sorts first.
     writeText(statusFile, R"({"backups": [
         {"id": "JOB-2", "name": "beta", "status": "SUCCESS"},
         {"id": "JOB-1", "name": "Old name", "status": "FAILED"},
-        {"name": "alpha", "status": "SUCCESS"},
+        {"id": "A1", "name": "Alpha"}, {"name": "alpha"}, {"id": "N", "name": 5}, {"id": "M"},
         {"id": 7, "name": "Zed", "status": "SUCCESS"}
     ], "owner": {"device": "MacBook"}})");
-    writer.write(runEvent("JOB-1"), resolvedRun("Alpha"), statusFile);
-    EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"alpha/<none>", "Alpha/JOB-1", "beta/JOB-2", "Zed/<none>"}));
+    const std::vector<std::string> sorted{"<none>/N",    "<none>/M",   "Alpha/A1",  "alpha/<none>",
+                                          "ALPHA/JOB-1", "beta/JOB-2", "Zed/<none>"};
+    writer.write(runEvent("JOB-1"), resolvedRun("ALPHA"), statusFile);
+    EXPECT_EQ(namesIn(statusFile), sorted);
     json root = json::parse(readText(statusFile));
     EXPECT_EQ(root["owner"], (json{{"device", "MacBook"}}));
-    EXPECT_EQ(root["backups"][3]["id"], 7);
+    EXPECT_EQ(root["backups"][6]["id"], 7);
 
     writer.write(runEvent("JOB-2"), resolvedRun("beta"), statusFile);
-    EXPECT_EQ(namesIn(statusFile), (std::vector<std::string>{"alpha/<none>", "Alpha/JOB-1", "beta/JOB-2", "Zed/<none>"}));
-    EXPECT_EQ(json::parse(readText(statusFile))["backups"][2]["summary"], "Copied.");
+    EXPECT_EQ(namesIn(statusFile), sorted);
+    EXPECT_EQ(json::parse(readText(statusFile))["backups"][5]["summary"], "Copied.");
 }
 
 TEST_F(SD4StatusWriterTest, LegacyBrokenAndForeignContentIsReplacedByTheReadingRules) {
@@ -216,29 +178,15 @@ TEST_F(SD4StatusWriterTest, AnUnusableFileIsKeptAsideOnceAndTheRunIsWritten) {
     EXPECT_TRUE(readText(QuillstoneStatusDocument::asidePath(statusFile, 1'800'000'006)) == large);
 }
 
-TEST_F(SD4StatusWriterTest, EqualNamesKeepTheirOrderAndEntriesWithoutNameSortFirst) {
-    writeText(statusFile, R"({"backups": [
-        {"id": "B", "name": "beta"}, {"id": "A1", "name": "Alpha"}, {"id": "A2", "name": "alpha"},
-        {"id": "N", "name": 5}, {"id": "M"}
-    ]})");
-    writer.write(runEvent("JOB-1"), resolvedRun("ALPHA"), statusFile);
-    EXPECT_EQ(namesIn(statusFile),
-              (std::vector<std::string>{"<none>/N", "<none>/M", "Alpha/A1", "alpha/A2", "ALPHA/JOB-1", "beta/B"}));
-}
-
 TEST_F(SD4StatusWriterTest, AFailedWriteRaisesAndLeavesTheOldFile) {
     writeText(home / "Dropbox/Quillstone", "a file where the folder should be");
     EXPECT_THROW(writer.write(runEvent("JOB-1"), resolvedRun("Nightly"), statusFile), FileError);
     EXPECT_EQ(readText(home / "Dropbox/Quillstone"), "a file where the folder should be");
 }
 
-TEST(SD4StatusWriterVolumes, OnlyAUniqueExactNameCounts) {
-    TemporaryFolder home;
-    PosixFileManager files(UserDomain::rootedAt(home.path()));
-    FakeVolumes volumes;
+TEST_F(SD4StatusWriterTest, OnlyAUniqueExactVolumeNameCounts) {
     volumes.mounted = {{"Backup", "/media/a", 10}, {"backup", "/media/b", 20}, {"", "/media/unreadable", 30},
                        {"Twin", "/media/t1", 1}, {"Twin", "/media/t2", 2}, {"Root", "/", std::nullopt}};
-    SD4StatusWriter writer(files, volumes, LocalizedCollator("C"));
     EXPECT_EQ(writer.mountedVolume("Backup"), (SD4StatusWriter::MountedVolume{"/media/a", 10}));
     EXPECT_EQ(writer.mountedVolume("Twin"), std::nullopt);
     EXPECT_EQ(writer.mountedVolume("Missing"), std::nullopt);

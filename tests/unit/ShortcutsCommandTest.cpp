@@ -6,9 +6,7 @@
 #include <sys/stat.h>
 
 using namespace quillstone;
-using quillstone::testing::readText;
-using quillstone::testing::TemporaryFolder;
-using quillstone::testing::writeText;
+using namespace quillstone::testing;
 
 namespace {
 
@@ -68,8 +66,7 @@ TEST_F(ShortcutsCommandTest, RunPassesTheFilesToTheShortcutsExecutable) {
 
 TEST_F(ShortcutsCommandTest, UnknownOrUnsafeNamesAndBadCommandLinesFailClearly) {
     installExecutable("Known");
-    writeText(home / "outside", "#!/bin/sh\n");
-    ::chmod((home / "outside").c_str(), 0755);
+    installExecutable("../../../outside"); // runnable, but outside the library
     for (const char* name : {"Unknown", "../../../outside", "..", ""}) {
         EXPECT_EQ(run({"run", name, "--input-path", "i"}), 1) << name;
         EXPECT_EQ(err.str().rfind("Error: There is no shortcut named \"", 0), 0u) << err.str();
@@ -90,9 +87,7 @@ TEST_F(ShortcutsCommandTest, InstallCopiesTheFileAsAnExecutableNamedWithoutItsEx
     EXPECT_EQ(run({"install", (home / "Downloads/Quillstone SuperDuper Details.shortcut").string()}), 0);
     auto installed = library.folder() / "Quillstone SuperDuper Details";
     EXPECT_EQ(readText(installed), "#!/bin/sh\necho v1\n");
-    struct stat info {};
-    ::stat(installed.c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0755u);
+    EXPECT_EQ(std::filesystem::status(installed).permissions(), std::filesystem::perms(0755));
 
     writeText(home / "Downloads/Quillstone SuperDuper Details.shortcut", "#!/bin/sh\necho v2\n");
     EXPECT_EQ(run({"install", (home / "Downloads/Quillstone SuperDuper Details.shortcut").string()}), 0);
