@@ -28,12 +28,7 @@ public:
         if (!loaded) {
             return std::nullopt;
         }
-        ServiceStatus status;
-        status.label = label;
-        status.state = "running";
-        status.pid = 4242;
-        status.programArguments = {"/bin/agent", "--flag"};
-        return status;
+        return ServiceStatus{.label = label, .programArguments = {"/bin/agent"}, .state = "running", .pid = 4242};
     }
     void kickstart(const std::string& label, bool killFirst) override {
         calls.push_back(std::string("kickstart ") + (killFirst ? "-k " : "") + label);
