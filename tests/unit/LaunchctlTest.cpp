@@ -28,7 +28,11 @@ public:
         if (!loaded) {
             return std::nullopt;
         }
-        return ServiceStatus{.label = label, .programArguments = {"/bin/agent"}, .state = "running", .pid = 4242};
+        ServiceStatus status;
+        status.label = label;
+        status.state = "running";
+        status.pid = 4242;
+        return status;
     }
     void kickstart(const std::string& label, bool killFirst) override {
         calls.push_back(std::string("kickstart ") + (killFirst ? "-k " : "") + label);
