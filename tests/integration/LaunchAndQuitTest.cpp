@@ -2,10 +2,9 @@
 #include "setup/app/QuillstoneSetupSession.h"
 #include "support/PrivateSessionBus.h"
 #include "support/ProgramRun.h"
-#include "support/ScopedEnvironment.h"
 #include "support/SilentServer.h"
-#include "support/TemporaryFolder.h"
 #include "support/WaitFor.h"
+#include "support/t5_LaunchdHome.h"
 
 #include <gtest/gtest.h>
 
@@ -26,26 +25,12 @@ const fs::path setupProgram = app / "Contents/MacOS/quillstone-setup";
 const fs::path fixtures = fs::path(QUILLSTONE_SOURCE_DIR) / "tests/fixtures";
 constexpr auto promptly = 1s;
 
-// Alive and not a zombie: a detached wizard is nobody's child here.
-bool alive(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) {
-        return false;
-    }
-    auto close = line.rfind(')');
-    return close != std::string::npos && line.size() > close + 2 && line[close + 2] != 'Z';
-}
-
 // The real programs in a throwaway home, on a private session bus, offscreen.
-class LaunchAndQuitTest : public ::testing::Test {
+class LaunchAndQuitTest : public LaunchdHome {
 protected:
     LaunchAndQuitTest() {
-        environment.set("HOME", home.path().string());
         environment.set("XDG_DATA_HOME", (home / ".local/share").string());
         environment.set("XDG_CONFIG_HOME", (home / ".config").string());
-        environment.clear("XDG_RUNTIME_DIR");
-        environment.clear("XDG_STATE_HOME");
         // Every program here starts with a temporary folder that does not exist.
         environment.set("TMPDIR", (home / "no-such-folder").string());
         environment.set("QT_QPA_PLATFORM", "offscreen");
@@ -53,12 +38,9 @@ protected:
         environment.clear("WAYLAND_DISPLAY");
         environment.clear("XDG_ACTIVATION_TOKEN");
         environment.clear("DESKTOP_STARTUP_ID");
-        environment.set("QUILLSTONE_SYSTEMCTL", (home / "no-systemctl").string());
-        environment.set("QUILLSTONE_LAUNCHD_THROTTLE", "0.5");
-        environment.set("QUILLSTONE_LAUNCHD_EXIT_TIMEOUT", "1");
     }
     ~LaunchAndQuitTest() override {
-        ProgramRun::of(app / "Contents/Helpers/launchctl", {"bootout", service()});
+        launch({"bootout", service()});
         for (pid_t pid : detached) {
             ::kill(pid, SIGKILL);
         }
@@ -68,7 +50,7 @@ protected:
         }
     }
 
-    static std::string service() { return "gui/" + std::to_string(::getuid()) + "/com.quillstone.monitor"; }
+    static std::string service() { return domain() + "/com.quillstone.monitor"; }
 
     ChildProcess& start(const fs::path& program, const std::vector<std::string>& arguments = {}) {
         started.push_back(std::make_unique<ChildProcess>(program, arguments));
@@ -116,8 +98,6 @@ protected:
         return at == std::string::npos ? -1 : static_cast<pid_t>(std::stol(call.output.substr(at + 7)));
     }
 
-    ScopedEnvironment environment;
-    TemporaryFolder home;
     PrivateSessionBus bus;
     PosixFileManager files{UserDomain::rootedAt(home.path())};
     QuillstoneSetupSession session{files};
@@ -166,7 +146,7 @@ TEST_F(LaunchAndQuitTest, TheWizardEndsAtOnceWhileItsChecksHang) {
     ASSERT_TRUE(waitFor([&] { return fs::exists(shortcutPid) && !readText(shortcutPid).empty(); }));
     const pid_t shortcut = std::stoi(readText(shortcutPid));
     EXPECT_TRUE(endsPromptly(stuck)) << "SIGTERM during the Shortcut check";
-    EXPECT_FALSE(alive(shortcut)) << "the Shortcut check outlived the wizard";
+    EXPECT_FALSE(processAlive(shortcut)) << "the Shortcut check outlived the wizard";
 
     // The window is up and the update check waits on a server that never answers.
     SilentServer later;
@@ -184,22 +164,14 @@ TEST_P(HandOverTest, TheMonitorsWizardOutlivesTheAgent) {
     const fs::path scopeLog = home / "systemd-run.log";
     if (systemd) {
         // No user manager on this machine: a fake one whose stop ends the unit's whole process group.
-        environment.set("QUILLSTONE_SYSTEMCTL", (fixtures / "fake-systemctl").string());
-        environment.set("FAKE_SYSTEMCTL_LOG", (home / "systemctl.log").string());
-        environment.set("FAKE_SYSTEMCTL_STATE", (home / "systemctl-state").string());
+        useFakeSystemctl();
         environment.set("FAKE_SYSTEMCTL_RUN", "1");
         environment.set("QUILLSTONE_SYSTEMD_RUN", (fixtures / "fake-systemd-run").string());
         environment.set("FAKE_SYSTEMD_RUN_LOG", scopeLog.string());
     }
-    const fs::path plist = home / "Library/LaunchAgents/com.quillstone.monitor.plist";
-    writeText(plist, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
-                     "<key>Label</key><string>com.quillstone.monitor</string>"
-                     "<key>ProgramArguments</key><array><string>" + setupProgram.string() +
-                     "</string><string>--quillstone-sd4-monitor</string></array>"
-                     "<key>RunAtLoad</key><true/><key>KeepAlive</key><true/></dict></plist>");
-    const auto launchctl = app / "Contents/Helpers/launchctl";
-    const ProgramRun bootstrap =
-        ProgramRun::of(launchctl, {"bootstrap", "gui/" + std::to_string(::getuid()), plist.string()});
+    const auto plist =
+        writeAgent("com.quillstone.monitor", {setupProgram.string(), "--quillstone-sd4-monitor"}, true, true);
+    const ProgramRun bootstrap = launch({"bootstrap", domain(), plist.string()});
     ASSERT_EQ(bootstrap.status, 0) << bootstrap.errors;
     ASSERT_TRUE(waitFor(reopen)) << "the monitor never answered Reopen";
     const pid_t monitor = ownerOf("com.quillstone.Quillstone-Setup");
@@ -215,13 +187,13 @@ TEST_P(HandOverTest, TheMonitorsWizardOutlivesTheAgent) {
     }
     EXPECT_TRUE(reopen()) << "a second reopen brings the same wizard forward";
 
-    EXPECT_EQ(ProgramRun::of(launchctl, {"bootout", service()}).status, 0);
-    EXPECT_TRUE(waitFor([&] { return !alive(monitor); })) << "bootout left the monitor running";
+    EXPECT_EQ(launch({"bootout", service()}).status, 0);
+    EXPECT_TRUE(waitFor([&] { return !processAlive(monitor); })) << "bootout left the monitor running";
     std::this_thread::sleep_for(300ms);
-    EXPECT_TRUE(alive(wizard)) << "stopping the agent ended its wizard";
+    EXPECT_TRUE(processAlive(wizard)) << "stopping the agent ended its wizard";
     EXPECT_EQ(recordedWizard(), wizard);
     ::kill(wizard, SIGTERM);
-    EXPECT_TRUE(waitFor([&] { return !alive(wizard); }, promptly));
+    EXPECT_TRUE(waitFor([&] { return !processAlive(wizard); }, promptly));
 }
 
 INSTANTIATE_TEST_SUITE_P(LaunchAndQuitTest, HandOverTest, ::testing::Values(false, true),

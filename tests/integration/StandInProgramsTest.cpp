@@ -1,7 +1,10 @@
 #include "platform/HelperAdministratorScript.h"
+#include "setup/service/QuillstoneAdministratorCommand.h"
+#include "support/FakeBundles.h"
 #include "support/ProgramRun.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TemporaryFolder.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +12,6 @@
 #include <csignal>
 #include <sstream>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 using namespace quillstone;
@@ -21,22 +23,9 @@ namespace {
 const std::filesystem::path helpers = std::filesystem::path(QUILLSTONE_APP_DIR) / "Contents/Helpers";
 const std::filesystem::path fixtures = std::filesystem::path(QUILLSTONE_SOURCE_DIR) / "tests/fixtures";
 
-std::string shellQuoted(const std::string& path) {
-    std::string quoted = "'";
-    for (char character : path) {
-        quoted += character == '\'' ? std::string("'\\''") : std::string(1, character);
-    }
-    return quoted + "'";
-}
-
-std::string administratorScript(const std::string& command) {
-    std::string escaped;
-    for (char character : command) {
-        escaped += character == '\\' ? std::string("\\\\") : character == '"' ? std::string("\\\"")
-                                                                              : std::string(1, character);
-    }
-    return "do shell script \"" + escaped + "\" with administrator privileges";
-}
+// What the wizard hands osascript, so these runs check its own quoting end to end.
+const auto administratorScript = &QuillstoneAdministratorCommand::appleScriptSource;
+const auto shellQuoted = &QuillstoneAdministratorCommand::shellQuoted;
 
 void makeExecutable(const std::filesystem::path& file, const std::string& text) {
     writeText(file, text);
@@ -70,22 +59,7 @@ protected:
 
 } // namespace
 
-TEST_F(StandInProgramsTest, AsuserPassesTheCommandsStatusAndOutputThrough) {
-    auto uid = std::to_string(::getuid());
-    auto run = ProgramRun::of(helpers / "launchctl", {"asuser", uid, "/bin/sh", "-c", "echo out; echo err >&2; exit 7"});
-    EXPECT_EQ(run.status, 7);
-    EXPECT_EQ(run.output, "out\n");
-    EXPECT_EQ(run.errors, "err\n");
-
-    auto marker = folder / "ran";
-    auto other = ProgramRun::of(helpers / "launchctl",
-                                {"asuser", std::to_string(::getuid() + 1), "/usr/bin/touch", marker.string()});
-    EXPECT_EQ(other.status, 1);
-    EXPECT_NE(other.errors.find("Not permitted"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(marker));
-}
-
-TEST_F(StandInProgramsTest, AsuserRunsTheSiblingShortcuts) {
+TEST_F(StandInProgramsTest, AsuserRunsTheSiblingShortcutsPassingItsStatusAndOutputThroughForUsOnly) {
     ThrowawayBundle bundle(folder.path());
     auto run = ProgramRun::of(bundle.helper("launchctl"),
                               {"asuser", std::to_string(::getuid()), "/usr/bin/shortcuts", "run",
@@ -93,7 +67,14 @@ TEST_F(StandInProgramsTest, AsuserRunsTheSiblingShortcuts) {
     EXPECT_EQ(run.status, 3);
     EXPECT_EQ(run.output, "shortcuts-ran\n");
     EXPECT_EQ(run.errors, "to-stderr\n");
-    EXPECT_EQ(readText(bundle.calls()), "run\nQuillstone SuperDuper Details\n--input-path\n/tmp/a b/input.json\n");
+    const std::string calls = "run\nQuillstone SuperDuper Details\n--input-path\n/tmp/a b/input.json\n";
+    EXPECT_EQ(readText(bundle.calls()), calls);
+
+    auto other = ProgramRun::of(bundle.helper("launchctl"),
+                                {"asuser", std::to_string(::getuid() + 1), "/usr/bin/shortcuts", "run", "x"});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_NE(other.errors.find("Not permitted"), std::string::npos);
+    EXPECT_EQ(readText(bundle.calls()), calls) << "another user's command ran";
 }
 
 TEST_F(StandInProgramsTest, OsascriptRunsTheCommandOnceUnescapedThroughARealShell) {
@@ -138,17 +119,15 @@ TEST_F(StandInProgramsTest, TheAdministratorScriptReportsTheCommandsOwnFailure) 
     EXPECT_NO_THROW(script.run(administratorScript("/usr/bin/touch " + shellQuoted(made.string()))));
     EXPECT_TRUE(std::filesystem::exists(made));
 
-    try {
-        script.run(administratorScript("echo \"  it went wrong  \" >&2; exit 3"));
-        FAIL() << "a failing command was reported as success";
-    } catch (const AdministratorScriptError& error) {
-        EXPECT_STREQ(error.what(), "it went wrong");
-    }
-    try {
-        script.run(administratorScript("exit 1"));
-        FAIL() << "a failing command was reported as success";
-    } catch (const AdministratorScriptError& error) {
-        EXPECT_STREQ(error.what(), AdministratorScriptError::unknownFailureText);
+    for (auto [command, message] : {std::pair<std::string, std::string>{"echo \"  it went wrong  \" >&2; exit 3",
+                                                                        "it went wrong"},
+                                    {"exit 1", AdministratorScriptError::unknownFailureText}}) {
+        try {
+            script.run(administratorScript(command));
+            ADD_FAILURE() << "a failing command was reported as success: " << command;
+        } catch (const AdministratorScriptError& error) {
+            EXPECT_EQ(error.what(), message);
+        }
     }
     EXPECT_THROW(script.run("tell application \"Finder\" to quit"), AdministratorScriptError);
     EXPECT_THROW(HelperAdministratorScript(folder / "no-osascript").run(administratorScript("true")),
@@ -158,9 +137,7 @@ TEST_F(StandInProgramsTest, TheAdministratorScriptReportsTheCommandsOwnFailure) 
 TEST_F(StandInProgramsTest, OpenStartsTheBundleExecutableDetached) {
     auto bundle = folder / "Quillstone Status.app";
     auto pidFile = folder / "status.pid";
-    writeText(bundle / "Contents/Info.plist",
-              "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleExecutable</key>"
-              "<string>quillstone-status</string></dict></plist>");
+    writeText(bundle / "Contents/Info.plist", bundleInfoPlist("org.example.status", "quillstone-status", "1", "1"));
     makeExecutable(bundle / "Contents/MacOS/quillstone-status",
                    "#!/bin/sh\necho $$ > \"" + pidFile.string() + ".tmp\"\nmv \"" + pidFile.string() + ".tmp\" \"" +
                        pidFile.string() + "\"\nexec sleep 600\n");
@@ -169,9 +146,7 @@ TEST_F(StandInProgramsTest, OpenStartsTheBundleExecutableDetached) {
     auto run = ProgramRun::of(helpers / "open", {"-g", bundle.string()});
     EXPECT_LT(std::chrono::steady_clock::now() - before, 2s); // open does not wait for the application
     ASSERT_EQ(run.status, 0) << run.errors;
-    for (int tries = 0; tries < 500 && !std::filesystem::exists(pidFile); ++tries) {
-        std::this_thread::sleep_for(10ms);
-    }
+    waitFor([&] { return std::filesystem::exists(pidFile); }, 5s);
     std::istringstream text(readText(pidFile));
     pid_t pid = 0;
     ASSERT_TRUE(text >> pid);

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "platform/ChildProcess.h"
+#include "support/ProgramRun.h"
 
-#include <cerrno>
+#include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
-#include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
@@ -19,27 +18,13 @@ namespace quillstone::testing {
 class PrivateSessionBus {
 public:
     PrivateSessionBus() {
-        int ends[2];
-        if (::pipe2(ends, O_CLOEXEC) != 0) {
-            throw std::runtime_error("pipe failed");
-        }
-        daemon_ = std::make_unique<ChildProcess>("/usr/bin/dbus-daemon",
-                                                 std::vector<std::string>{"--session", "--print-address=1", "--nofork"});
-        daemon_->setStandardOutput(ChildProcess::Stream::descriptor, ends[1]);
-        daemon_->setStandardInput(ChildProcess::Stream::null);
-        try {
-            daemon_->launch();
-        } catch (...) {
-            ::close(ends[0]);
-            ::close(ends[1]);
-            throw;
-        }
-        ::close(ends[1]);
-        address_ = readLine(ends[0]);
-        ::close(ends[0]);
-        if (address_.empty()) {
-            stopDaemon();
-            throw std::runtime_error("dbus-daemon gave no address");
+        // The daemon forks once it listens, printing its address and process id.
+        auto started = ProgramRun::of("/usr/bin/dbus-daemon",
+                                      {"--session", "--fork", "--nopidfile", "--print-address=1", "--print-pid=1"});
+        std::istringstream lines(started.output);
+        if (started.status != 0 || !std::getline(lines, address_) || address_.empty() || !(lines >> pid_) ||
+            pid_ <= 0) {
+            throw std::runtime_error("dbus-daemon gave no address: " + started.errors);
         }
         if (const char* previous = std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
             previousAddress_ = previous;
@@ -53,7 +38,7 @@ public:
         } else {
             ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
         }
-        stopDaemon();
+        ::kill(pid_, SIGTERM);
     }
     PrivateSessionBus(const PrivateSessionBus&) = delete;
     PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
@@ -61,34 +46,8 @@ public:
     const std::string& address() const { return address_; }
 
 private:
-    static std::string readLine(int descriptor) {
-        std::string line;
-        char character = 0;
-        pollfd waiting{descriptor, POLLIN, 0};
-        while (::poll(&waiting, 1, 10000) > 0) {
-            ssize_t got = ::read(descriptor, &character, 1);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0 || character == '\n') {
-                break;
-            }
-            line += character;
-        }
-        return line;
-    }
-
-    void stopDaemon() {
-        if (daemon_ && daemon_->isRunning()) {
-            daemon_->terminate();
-        }
-        if (daemon_) {
-            daemon_->waitUntilExit();
-        }
-    }
-
-    std::unique_ptr<ChildProcess> daemon_;
     std::string address_;
+    pid_t pid_ = 0;
     std::optional<std::string> previousAddress_;
 };
 

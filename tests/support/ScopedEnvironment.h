@@ -33,11 +33,10 @@ public:
     }
 
 private:
+    // Only the first value seen is the one to restore.
     void remember(const std::string& name) {
-        if (saved_.count(name) == 0) {
-            const char* value = std::getenv(name.c_str());
-            saved_[name] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
-        }
+        const char* value = std::getenv(name.c_str());
+        saved_.try_emplace(name, value != nullptr ? std::optional<std::string>(value) : std::nullopt);
     }
     std::map<std::string, std::optional<std::string>> saved_;
 };

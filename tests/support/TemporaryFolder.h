@@ -34,9 +34,7 @@ private:
 
 inline std::string readText(const std::filesystem::path& file) {
     std::ifstream stream(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << stream.rdbuf();
-    return bytes.str();
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
 inline void writeText(const std::filesystem::path& file, const std::string& text) {

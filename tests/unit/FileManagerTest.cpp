@@ -28,7 +28,7 @@ size_t entriesIn(const std::filesystem::path& folder) {
 }
 } // namespace
 
-TEST(FileManager, ReplaceWritesBytesWithExplicitPermissionsAndLeavesNoTemporary) {
+TEST(FileManager, ReplaceWritesBytesWithExplicitPermissionsAndFailuresCarryTheOsMessage) {
     TemporaryFolder folder;
     PosixFileManager files(UserDomain::rootedAt(folder.path()));
     auto target = folder / "file.json";
@@ -39,11 +39,7 @@ TEST(FileManager, ReplaceWritesBytesWithExplicitPermissionsAndLeavesNoTemporary)
     EXPECT_EQ(readText(target), "new");
     EXPECT_EQ(permissionsOf(target), 0644u);
     EXPECT_EQ(entriesIn(folder.path()), 1u);
-}
 
-TEST(FileManager, FailuresCarryTheOsMessage) {
-    TemporaryFolder folder;
-    PosixFileManager files(UserDomain::rootedAt(folder.path()));
     try {
         files.replaceAtomically(folder / "missing-folder" / "file", "x", 0644);
         FAIL() << "expected a FileError";

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 
 using namespace quillstone;
 using namespace quillstone::testing;
@@ -33,7 +32,7 @@ protected:
 
 } // namespace
 
-TEST_F(FreedesktopWorkspaceTest, RecycleMovesTheItemAndRecordsWhereItCameFrom) {
+TEST_F(FreedesktopWorkspaceTest, RecycleMovesTheItemRecordsWhereItCameFromAndKeepsSameNames) {
     auto item = writeApplicationBundle(root / "Applications" / "Old App.app", "com.example", "1", "1");
     workspace.recycle({item});
     EXPECT_FALSE(fs::exists(item));
@@ -42,20 +41,13 @@ TEST_F(FreedesktopWorkspaceTest, RecycleMovesTheItemAndRecordsWhereItCameFrom) {
     EXPECT_TRUE(info.starts_with("[Trash Info]\nPath=" + (root.path() / "Applications").string() + "/Old%20App.app\n"))
         << info;
     EXPECT_NE(info.find("\nDeletionDate=2024-"), std::string::npos) << info;
-}
 
-TEST_F(FreedesktopWorkspaceTest, SameNameTwiceKeepsBoth) {
-    auto item = root / "Applications" / "Old.app";
-    writeText(item / "first", "1");
-    workspace.recycle({item});
     writeText(item / "second", "2");
     workspace.recycle({item});
-    EXPECT_TRUE(fs::exists(trash() / "files" / "Old.app" / "first"));
-    EXPECT_TRUE(fs::exists(trash() / "files" / "Old.2.app" / "second"));
-    EXPECT_TRUE(fs::exists(trash() / "info" / "Old.2.app.trashinfo"));
-}
+    EXPECT_TRUE(fs::exists(trash() / "files" / "Old App.app" / "Contents"));
+    EXPECT_TRUE(fs::exists(trash() / "files" / "Old App.2.app" / "second"));
+    EXPECT_TRUE(fs::exists(trash() / "info" / "Old App.2.app.trashinfo"));
 
-TEST_F(FreedesktopWorkspaceTest, MissingItemFailsAndLeavesNoInfoBehind) {
     EXPECT_THROW(workspace.recycle({root / "Applications" / "Absent.app"}), FileError);
     EXPECT_FALSE(fs::exists(trash() / "info" / "Absent.app.trashinfo"));
 }
@@ -91,10 +83,7 @@ TEST(PosixFileManagerQueries, ListingDeletabilityAndLinks) {
 
 TEST_F(FreedesktopWorkspaceTest, OpenHandsTheTargetToTheOpenToolAndReportsItsStatus) {
     auto tool = root / "open";
-    {
-        std::ofstream script(tool);
-        script << "#!/bin/sh\nprintf '%s' \"$*\" > \"$(dirname \"$0\")/opened\"\n[ \"$1\" != fail ]\n";
-    }
+    writeText(tool, "#!/bin/sh\nprintf '%s' \"$*\" > \"$(dirname \"$0\")/opened\"\n[ \"$1\" != fail ]\n");
     fs::permissions(tool, fs::perms::owner_all);
     FreedesktopWorkspace opener(files, {}, trash(), clock, tool);
     EXPECT_TRUE(opener.open("https://example.com/a b"));

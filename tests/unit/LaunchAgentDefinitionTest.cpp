@@ -1,5 +1,6 @@
 #include "helpers/launchctl/LaunchAgentDefinition.h"
 #include "helpers/launchctl/LaunchctlError.h"
+#include "setup/service/SD4AgentPropertyList.h"
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>
@@ -10,30 +11,11 @@ using namespace quillstone;
 
 namespace {
 
-const char* const monitorPlist = R"(<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0">
-<dict>
-	<key>EnvironmentVariables</key>
-	<dict>
-		<key>HOME</key><string>/home/ann</string>
-		<key>LOGNAME</key><string>ann</string>
-		<key>PATH</key><string>/usr/bin:/bin:/usr/sbin:/sbin</string>
-		<key>USER</key><string>ann</string>
-	</dict>
-	<key>KeepAlive</key><true/>
-	<key>Label</key><string>com.quillstone.monitor</string>
-	<key>LimitLoadToSessionType</key><string>Aqua</string>
-	<key>ProcessType</key><string>Background</string>
-	<key>ProgramArguments</key>
-	<array>
-		<string>/Applications/Quillstone.app/Contents/MacOS/quillstone-setup</string>
-		<string>--quillstone-sd4-monitor</string>
-	</array>
-	<key>RunAtLoad</key><true/>
-</dict>
-</plist>
-)";
+// The monitor agent exactly as the wizard writes it.
+const std::string monitorPlist =
+    SD4AgentPropertyList{"com.quillstone.monitor", "/Applications/Quillstone.app/Contents/MacOS/quillstone-setup",
+                         "--quillstone-sd4-monitor", "Background", "/home/ann", "ann"}
+        .xml();
 
 std::string plistWith(const std::string& body) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>" + body + "</dict></plist>";
@@ -63,8 +45,7 @@ TEST(LaunchAgentDefinition, ReadsTheMonitorAgentAsXmlAndAsBinary) {
     EXPECT_FALSE(definition.standardOutputPath);
 
     plist_t node = nullptr;
-    std::string xml = monitorPlist;
-    plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &node);
+    plist_from_xml(monitorPlist.data(), static_cast<uint32_t>(monitorPlist.size()), &node);
     char* binary = nullptr;
     uint32_t length = 0;
     plist_to_bin(node, &binary, &length);

@@ -32,7 +32,6 @@ public:
         status.label = label;
         status.state = "running";
         status.pid = 4242;
-        status.programArguments = {"/bin/agent", "--flag"};
         return status;
     }
     void kickstart(const std::string& label, bool killFirst) override {

@@ -38,14 +38,13 @@ TEST(LinuxVolumes, NamesVolumesByLabelElseByLastComponent) {
                                   "22 20 8:17 / /media/backup rw - ext4 " + dev + "/sdb1 rw\n"
                                   "23 20 0:30 / /mnt/Data\\040Disk rw - tmpfs tmpfs rw\n");
     LinuxVolumes volumes(root / "mountinfo", root / "by-label");
-    auto found = volumes.mountedVolumes();
-    ASSERT_EQ(found.size(), 4u);
-    EXPECT_EQ(found[0].url, "/");
-    EXPECT_EQ(found[0].name, "System");
-    EXPECT_EQ(found[1].name, "proc");
-    EXPECT_EQ(found[2].url, "/media/backup");
-    EXPECT_EQ(found[2].name, "Time Machine");
-    EXPECT_EQ(found[3].name, "Data Disk");
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const auto& volume : volumes.mountedVolumes()) {
+        found.emplace_back(volume.url, volume.name.value_or("(none)"));
+    }
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"/", "System"}, {"/proc", "proc"}, {"/media/backup", "Time Machine"}, {"/mnt/Data Disk", "Data Disk"}};
+    EXPECT_EQ(found, expected);
 
     writeText(root / "mountinfo", "20 1 0:1 / / rw - overlay overlay rw\n");
     EXPECT_EQ(volumes.mountedVolumes().at(0).name, "/");

@@ -60,16 +60,9 @@ namespace {
 class DetailsShortcutTest : public ::testing::Test {
 protected:
     DetailsShortcutTest() {
-        SuperDuperRunRecord record;
-        record.copyJobID = "J1";
-        record.runID = "R1";
-        record.jobName = "Nightly";
-        record.outcome = "succeeded";
-        record.summary = "Copied.";
-        record.source = "Macintosh HD";
-        record.destination = "Backup";
-        record.details = {{"bytes_copied", "12.5 GB"}, {"deferred_count", "none"}};
-        record.save(files, runs);
+        SuperDuperRunRecord{"J1", "R1", "Nightly", "succeeded", "Copied.", "Macintosh HD", "Backup",
+                            {{"bytes_copied", "12.5 GB"}, {"deferred_count", "none"}}}
+            .save(files, runs);
     }
 
     int answer(const std::string& request) {

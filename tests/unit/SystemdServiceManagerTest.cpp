@@ -52,6 +52,7 @@ protected:
         try {
             action();
         } catch (const LaunchctlError& error) {
+            lastError = error.what();
             return error.status();
         }
         return 0;
@@ -61,6 +62,7 @@ protected:
     PosixFileManager files;
     RecordingSystemctl systemctl;
     SystemdServiceManager manager;
+    std::string lastError;
 };
 
 } // namespace
@@ -79,6 +81,7 @@ TEST_F(SystemdServiceManagerTest, ALoadedAgentIsNotLoadedTwiceAndReportsWhereItC
 TEST_F(SystemdServiceManagerTest, AFailedStartLeavesNothingLoadedAFailedStopKeepsTheUnit) {
     systemctl.failing = "start";
     EXPECT_EQ(statusOf([&] { manager.bootstrap(agent(true), "/p.plist"); }), LaunchctlError::ioStatus);
+    EXPECT_NE(lastError.find("start com.example.agent.service"), std::string::npos) << lastError;
     EXPECT_FALSE(std::filesystem::exists(unit()));
     EXPECT_EQ(systemctl.calls.back(), "daemon-reload");
     EXPECT_FALSE(manager.status("com.example.agent"));

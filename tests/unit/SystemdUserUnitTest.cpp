@@ -25,50 +25,40 @@ bool hasLine(const std::string& text, const std::string& line) {
 } // namespace
 
 TEST(SystemdUserUnit, QuotesArgumentsSoSystemdReadsThemBackUnchanged) {
-    EXPECT_EQ(SystemdUserUnit::quoteArgument("/a b/c"), "\"/a b/c\"");
-    EXPECT_EQ(SystemdUserUnit::quoteArgument("it's"), "\"it's\"");
-    EXPECT_EQ(SystemdUserUnit::quoteArgument("say \"hi\""), "\"say \\\"hi\\\"\"");
-    EXPECT_EQ(SystemdUserUnit::quoteArgument("C:\\dir"), "\"C:\\\\dir\"");
     // systemd would expand specifiers and variables; they must arrive literally.
-    EXPECT_EQ(SystemdUserUnit::quoteArgument("100%h"), "\"100%%h\"");
-    EXPECT_EQ(SystemdUserUnit::quoteArgument("$HOME"), "\"$$HOME\"");
-    EXPECT_EQ(SystemdUserUnit::quoteArgument("a\nb\x01"), "\"a\\nb\\x01\"");
-    EXPECT_EQ(SystemdUserUnit::quoteArgument(""), "\"\"");
+    for (auto [argument, quoted] : std::vector<std::pair<std::string, std::string>>{
+             {"/a b/c", "\"/a b/c\""}, {"it's", "\"it's\""}, {"say \"hi\"", "\"say \\\"hi\\\"\""},
+             {"C:\\dir", "\"C:\\\\dir\""}, {"100%h", "\"100%%h\""}, {"$HOME", "\"$$HOME\""},
+             {"a\nb\x01", "\"a\\nb\\x01\""}, {"", "\"\""}}) {
+        EXPECT_EQ(SystemdUserUnit::quoteArgument(argument), quoted) << argument;
+    }
 }
 
-TEST(SystemdUserUnit, RendersTheMonitorAgentAsAKeptAliveService) {
-    SupervisorSettings settings;
-    auto unit = SystemdUserUnit::render(monitorAgent(), monitorAgent().programArguments.front(),
-                                        "/home/ann/Library/LaunchAgents/com.quillstone.monitor.plist", settings);
-    EXPECT_TRUE(hasLine(unit, "ExecStart=\"/opt/My Apps/Quillstone.app/Contents/MacOS/quillstone-setup\" "
-                              "\"--quillstone-sd4-monitor\""))
-        << unit;
-    EXPECT_TRUE(hasLine(unit, "Restart=always"));
-    EXPECT_TRUE(hasLine(unit, "RestartSec=10s"));
-    EXPECT_TRUE(hasLine(unit, "StartLimitIntervalSec=0"));
-    EXPECT_TRUE(hasLine(unit, "Environment=\"HOME=/home/ann\""));
-    EXPECT_TRUE(hasLine(unit, "Environment=\"PATH=/usr/bin:/bin:/usr/sbin:/sbin\""));
-    EXPECT_TRUE(hasLine(unit, "StandardOutput=null"));
-    EXPECT_TRUE(hasLine(unit, "StandardError=null"));
-    EXPECT_TRUE(hasLine(unit, "WantedBy=default.target"));
+TEST(SystemdUserUnit, RendersTheAgentsRestartsTimingEnvironmentAndOutputs) {
+    auto definition = monitorAgent();
+    auto unit = SystemdUserUnit::render(definition, definition.programArguments.front(),
+                                        "/home/ann/Library/LaunchAgents/com.quillstone.monitor.plist", {});
+    for (const char* line :
+         {"ExecStart=\"/opt/My Apps/Quillstone.app/Contents/MacOS/quillstone-setup\" \"--quillstone-sd4-monitor\"",
+          "Restart=always", "RestartSec=10s", "StartLimitIntervalSec=0", "Environment=\"HOME=/home/ann\"",
+          "Environment=\"PATH=/usr/bin:/bin:/usr/sbin:/sbin\"", "StandardOutput=null", "StandardError=null",
+          "WantedBy=default.target"}) {
+        EXPECT_TRUE(hasLine(unit, line)) << line << " in\n" << unit;
+    }
     EXPECT_EQ(SystemdUserUnit::plistPathOf(unit),
               std::filesystem::path("/home/ann/Library/LaunchAgents/com.quillstone.monitor.plist"));
-}
 
-TEST(SystemdUserUnit, FollowsTheAgentsOwnTimingAndOutputs) {
-    auto definition = monitorAgent();
     definition.keepAlive = LaunchAgentDefinition::KeepAlive::afterFailure;
     definition.throttleInterval = std::chrono::seconds(3);
     definition.standardErrorPath = "/var/log/100%.log";
     definition.environment = {{"GREETING", "50% of $X"}};
     SupervisorSettings settings;
     settings.exitTimeout = std::chrono::milliseconds(1500);
-    auto unit = SystemdUserUnit::render(definition, "/bin/x", "/p.plist", settings);
-    EXPECT_TRUE(hasLine(unit, "Restart=on-failure"));
-    EXPECT_TRUE(hasLine(unit, "RestartSec=3s"));
-    EXPECT_TRUE(hasLine(unit, "TimeoutStopSec=1.500s"));
-    EXPECT_TRUE(hasLine(unit, "StandardError=append:/var/log/100%%.log"));
-    EXPECT_TRUE(hasLine(unit, "Environment=\"GREETING=50%% of $X\"")) << unit;
+    unit = SystemdUserUnit::render(definition, "/bin/x", "/p.plist", settings);
+    for (const char* line : {"Restart=on-failure", "RestartSec=3s", "TimeoutStopSec=1.500s",
+                             "StandardError=append:/var/log/100%%.log", "Environment=\"GREETING=50%% of $X\""}) {
+        EXPECT_TRUE(hasLine(unit, line)) << line << " in\n" << unit;
+    }
 
     definition.keepAlive = LaunchAgentDefinition::KeepAlive::never;
     unit = SystemdUserUnit::render(definition, "/bin/x", "/p.plist", settings);
