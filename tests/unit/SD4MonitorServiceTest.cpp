@@ -54,15 +54,9 @@ TEST_F(MonitorServiceTest, InstallationRegistersTheStatusHostAfterTheAgentAndSho
                                        Call{"bootstrap", false}, Call{"print", true}));
 }
 
-TEST_F(MonitorServiceTest, ARefusedLoginItemRollsBackTheAgent) {
-    loginItems.refuseRegister = true;
-    EXPECT_THROW(service.installMonitorAgent(), std::runtime_error);
-    EXPECT_FALSE(fs::exists(service.launchAgentPlistURL("com.quillstone.monitor")));
-    EXPECT_EQ(journal.back(), "launchctl bootout gui/501/com.quillstone.monitor");
-    EXPECT_FALSE(QuillstoneInstalledComponentsStore(files).load());
-}
-
-TEST_F(MonitorServiceTest, RemovalStopsAtTheFirstFailure) {
+TEST_F(MonitorServiceTest, RemovalNeedsItsHookAndStopsAtTheFirstFailure) {
+    EXPECT_THROW((SD4MonitorService{{files, layout, Bundle(bundle), UserIdentity{501, "anna"}, runner, host, {}}}),
+                 std::invalid_argument);
     loginItems.current = LoginItemStatus::enabled;
     loginItems.refuseUnregister = true;
     QuillstoneConfigurationStore configuration(files);
@@ -75,19 +69,4 @@ TEST_F(MonitorServiceTest, RemovalStopsAtTheFirstFailure) {
     service.removeSD4Monitor();
     EXPECT_FALSE(configuration.loadComplete());
     EXPECT_EQ(journal.back(), "remove monitor state");
-}
-
-TEST_F(MonitorServiceTest, TheStatusHostAloneIsUpgradedForSD4WithoutAWorker) {
-    runner.succeeds["print"] = false;
-    loginItems.current = LoginItemStatus::enabled;
-    QuillstoneConfigurationStore(files).save({1, QuillstoneIntegration::sd4, "/Users/anna/Dropbox/Quillstone"});
-    EXPECT_TRUE(service.upgradeMonitorService(false));
-    EXPECT_THAT(journal, ElementsAre("launchctl print gui/501/com.quillstone.monitor",
-                                     std::string("unregister ") + statusID, std::string("register ") + statusID));
-    EXPECT_EQ(QuillstoneInstalledComponentsStore(files).load()->integration, QuillstoneIntegration::sd4);
-}
-
-TEST_F(MonitorServiceTest, ARemovalHookIsRequired) {
-    EXPECT_THROW((SD4MonitorService{{files, layout, Bundle(bundle), UserIdentity{501, "anna"}, runner, host, {}}}),
-                 std::invalid_argument);
 }
