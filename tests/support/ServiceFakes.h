@@ -4,7 +4,6 @@
 #include "platform/FileManager.h"
 #include "platform/CommandRunner.h"
 #include "platform/LoginItemService.h"
-#include "platform/RunningApplications.h"
 #include "platform/Sleeper.h"
 #include "setup/service/SD4MonitorServiceError.h"
 
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "support/FakeRunningApplications.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -27,23 +27,15 @@ namespace quillstone::testing {
 // collaborators can be checked.
 using Journal = std::vector<std::string>;
 
-class JournalingRunningApplications : public RunningApplications {
+class JournalingRunningApplications : public FakeRunningApplications {
 public:
     explicit JournalingRunningApplications(Journal& journal) : journal_(journal) {}
 
-    std::vector<RunningApplication> apps;
+    std::vector<RunningApplication>& apps = running;
     bool killedAppsLinger = false;
 
     void start(pid_t pid, const std::string& identifier) { apps.push_back({pid, identifier, "/status.app"}); }
 
-    std::vector<RunningApplication> withBundleIdentifier(const std::string& identifier) override {
-        std::vector<RunningApplication> found;
-        std::copy_if(apps.begin(), apps.end(), std::back_inserter(found),
-                     [&](const auto& app) { return app.bundleIdentifier == identifier; });
-        return found;
-    }
-    bool activate(const RunningApplication&) override { return true; }
-    bool terminate(const RunningApplication&) override { return true; }
     bool forceTerminate(const RunningApplication& application) override {
         journal_.push_back("kill " + std::to_string(application.processIdentifier));
         if (!killedAppsLinger) {

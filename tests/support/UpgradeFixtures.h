@@ -2,8 +2,8 @@
 
 #include "platform/AdministratorScript.h"
 #include "platform/Plist.h"
-#include "platform/RunningApplications.h"
 #include "platform/Workspace.h"
+#include "support/FakeRunningApplications.h"
 #include "support/TemporaryFolder.h"
 
 #include <filesystem>
@@ -73,21 +73,7 @@ public:
     std::function<void(const std::vector<std::filesystem::path>&)> onRecycle;
 };
 
-class ListedRunningApplications : public RunningApplications {
-public:
-    std::vector<RunningApplication> withBundleIdentifier(const std::string& bundleIdentifier) override {
-        std::vector<RunningApplication> matching;
-        for (const auto& application : applications) {
-            if (application.bundleIdentifier == bundleIdentifier) {
-                matching.push_back(application);
-            }
-        }
-        return matching;
-    }
-    bool activate(const RunningApplication&) override { return true; }
-    bool terminate(const RunningApplication&) override { return true; }
-    bool forceTerminate(const RunningApplication&) override { return true; }
-    std::vector<RunningApplication> applications;
-};
+// The running-applications fake under the name the benchmarks use.
+using ListedRunningApplications = FakeRunningApplications;
 
 } // namespace quillstone::testing

@@ -40,19 +40,10 @@ public:
 
     bool agentPropertyListExists() override { return plistExists; }
     bool isMonitorLoaded() override { return loaded; }
-    void installMonitorAgent() override {
-        act("installMonitorAgent");
-        plistExists = loaded = true;
-    }
+    void installMonitorAgent() override { act("installMonitorAgent", true); }
     void installClassicStatusHost() override { act("installClassicStatusHost"); }
-    void uninstallMonitorAgent() override {
-        act("uninstallMonitorAgent");
-        plistExists = loaded = false;
-    }
-    void removeSD4Monitor() override {
-        act("removeSD4Monitor");
-        plistExists = loaded = false;
-    }
+    void uninstallMonitorAgent() override { act("uninstallMonitorAgent", false); }
+    void removeSD4Monitor() override { act("removeSD4Monitor", false); }
     void removeLegacyStatusHostAgent() override { act("removeLegacyStatusHostAgent"); }
     void unregisterStatusHost() override { act("unregisterStatusHost"); }
     void upgradeMonitorService() override { act("upgradeMonitorService"); }
@@ -67,13 +58,17 @@ public:
     }
 
 private:
-    void act(const std::string& action) {
+    // A successful action that installs or removes the agent leaves it so.
+    void act(const std::string& action, std::optional<bool> agentAfterwards = std::nullopt) {
         journal.push_back(action);
         if (during) {
             during(action);
         }
         if (failing.contains(action)) {
             throw std::runtime_error(failure(action));
+        }
+        if (agentAfterwards) {
+            plistExists = loaded = *agentAfterwards;
         }
     }
 };

@@ -1,5 +1,6 @@
 #include "WizardHarness.h"
 
+#include "setup/model/QuillstoneStatusDocument.h"
 #include "setup/wizard/widgets/NextStepsScreen.h"
 #include "setup/wizard/widgets/StatusFolderScreen.h"
 
@@ -20,17 +21,12 @@ void becomeActive() {
 TEST(WizardFlowTest, SuperDuper4FromWelcomeToFinish) {
     WizardHarness wizard;
     wizard.open();
-    EXPECT_TRUE(wizard.shows("Step 1 of 5"));
-    EXPECT_TRUE(wizard.shows("Welcome to Quillstone Setup"));
     EXPECT_TRUE(wizard.shows("Version 2.3"));
     EXPECT_TRUE(wizard.shows("quillstone.app/setup"));
     EXPECT_FALSE(wizard.shows("Quillstone Monitor is installed")) << "no monitor, no removal box";
-    EXPECT_FALSE(wizard.button("Back")->isEnabled());
     wizard.screenshot("wizard-0-welcome");
 
     wizard.click("Continue");
-    EXPECT_TRUE(wizard.shows("Step 2 of 5"));
-    EXPECT_TRUE(wizard.button("SuperDuper! 4")->isChecked());
     EXPECT_FALSE(wizard.button("SuperDuper! Classic")->isChecked());
     EXPECT_TRUE(wizard.shows("Previously using SuperDuper! Classic?"));
     wizard.screenshot("wizard-1-superduper-sd4");
@@ -56,7 +52,6 @@ TEST(WizardFlowTest, SuperDuper4FromWelcomeToFinish) {
     wizard.monitor.failing = {"installMonitorAgent"};
     wizard.click("Activate Quillstone");
     EXPECT_TRUE(wizard.shows("Activation failed: The Quillstone Monitor could not be started."));
-    EXPECT_FALSE(wizard.button("Continue")->isEnabled());
     wizard.screenshot("wizard-3-sd4-failure");
 
     // The window takes no clicks while the activation runs.
@@ -109,7 +104,6 @@ TEST(WizardFlowTest, ClassicFromChoiceToRemoval) {
     wizard.administrator.onRun = [](const std::string&) { throw std::runtime_error("User cancelled."); };
     wizard.click("Install Quillstone");
     EXPECT_TRUE(wizard.shows("Installation failed: Administrator authorization was cancelled or failed."));
-    EXPECT_FALSE(wizard.button("Continue")->isEnabled());
     // The failed run left the folder and its status file: the notice names them.
     EXPECT_TRUE(wizard.shows("Existing Quillstone data found"));
     EXPECT_TRUE(wizard.shows("Existing backup status"));
@@ -128,6 +122,7 @@ TEST(WizardFlowTest, ClassicFromChoiceToRemoval) {
     QApplication::processEvents();
     EXPECT_FALSE(wizard.view->showsExistingInstallationConfirmation());
     EXPECT_FALSE(wizard.view->installationSucceeded()) << "Escape cancels";
+    EXPECT_EQ(wizard.administrator.sources.size(), 1u) << "only the failed run asked for rights";
 
     bool enabledDuringInstallation = true;
     wizard.administrator.onRun = [&](const std::string&) { enabledDuringInstallation = wizard.button("Back")->isEnabled(); };
@@ -139,6 +134,12 @@ TEST(WizardFlowTest, ClassicFromChoiceToRemoval) {
     EXPECT_FALSE(enabledDuringInstallation);
     EXPECT_TRUE(wizard.shows("BackupMonitor.sh and the Quillstone menu-bar app were installed successfully."));
     ASSERT_NE(wizard.button("Quillstone installed"), nullptr);
+    const auto folder = dropbox / "Quillstone";
+    EXPECT_EQ(readText(folder / "BackupMonitor.sh"), "#!/bin/sh\nQUILLSTONE_DIR='" + folder.string() + "'\n");
+    EXPECT_EQ(readText(folder / "backup_status.json"), QuillstoneStatusDocument::emptyDocument);
+    EXPECT_EQ(readText(folder / "logs/BackupMonitor.log"), "");
+    EXPECT_EQ(wizard.configurationStore.loadComplete(),
+              (QuillstoneConfiguration{1, QuillstoneIntegration::classic, folder.string()}));
     wizard.screenshot("wizard-3-classic-success");
 
     wizard.click("Continue");

@@ -1,12 +1,14 @@
 #include "setup/service/QuillstoneInstalledComponents.h"
 #include "setup/service/QuillstoneInstalledComponentsStore.h"
 #include "support/TemporaryFolder.h"
+#include "support/UpgradeFixtures.h"
 
 #include <gtest/gtest.h>
 
 using namespace quillstone;
 using quillstone::testing::readText;
 using quillstone::testing::TemporaryFolder;
+using quillstone::testing::writeApplicationBundle;
 using quillstone::testing::writeText;
 
 namespace {
@@ -21,9 +23,7 @@ const QuillstoneInstalledComponents record{"2.3", "40", "/Applications/Quillston
 
 TEST(InstalledComponentsTest, CurrentRecordComesFromTheBundle) {
     TemporaryFolder root;
-    writeText(root / "Quillstone.app/Contents/Info.plist",
-              infoPlist("<key>CFBundleShortVersionString</key><string>2.3</string>"
-                        "<key>CFBundleVersion</key><string>40</string>"));
+    writeApplicationBundle(root / "Quillstone.app", "com.quillstone.Quillstone-Setup", "2.3", "40");
     std::filesystem::create_directory(root / "sub");
     auto current = QuillstoneInstalledComponents::current(QuillstoneIntegration::classic,
                                                           Bundle(root.path() / "sub/.././Quillstone.app/"));
@@ -40,9 +40,6 @@ TEST(InstalledComponentsTest, CurrentRecordComesFromTheBundle) {
 
 TEST(InstalledComponentsTest, DecodingAcceptsOnlyTheFullRecord) {
     EXPECT_EQ(QuillstoneInstalledComponents::decode(record.encode()), record);
-    const std::string valid =
-        R"({"build":"40","bundlePath":"/Applications/Quillstone.app","integration":"classic","version":"2.3"})";
-    EXPECT_TRUE(QuillstoneInstalledComponents::decode(valid));
     for (const std::string& invalid : {
              std::string(R"({"build":"40","bundlePath":"/A.app","integration":"cloud","version":"2.3"})"),
              std::string(R"({"build":"40","bundlePath":"/A.app","integration":"SD4","version":"2.3"})"),
@@ -76,10 +73,7 @@ TEST(InstalledComponentsStoreTest, SavesPrettySortedJsonBesideTheConfigurationAn
     store.remove();
     EXPECT_FALSE(store.load());
 
-    // Unusable files read as no record.
-    writeText(store.fileURL(), R"({"build":"40","bundlePath":"/A.app","integration":"cloud","version":"2.3"})");
-    EXPECT_FALSE(store.load());
-    std::filesystem::remove(store.fileURL());
+    // A folder where the record should be reads as none and cannot be overwritten.
     std::filesystem::create_directory(store.fileURL());
     EXPECT_FALSE(store.load());
     EXPECT_THROW(store.save(record), std::exception);

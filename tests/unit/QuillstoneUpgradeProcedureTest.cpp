@@ -53,21 +53,7 @@ protected:
 
 } // namespace
 
-TEST_F(UpgradeProcedure, SuccessClearsTheCandidateAndSaysWhichVersion) {
-    state.upgradeErrorMessage = "old error";
-    procedure->performUpgrade(candidate);
-    EXPECT_TRUE(state.isUpgradeInProgress);
-    EXPECT_EQ(state.upgradeErrorMessage, "");
-    procedure->performUpgrade(candidate); // ignored while the first one runs
-    runTasks();
-    EXPECT_EQ(calls, (std::vector<std::string>{"upgradeMonitorService", "remove /Applications/Quillstone Setup.app",
-                                               "refresh"}));
-    EXPECT_FALSE(state.upgradeCandidate);
-    EXPECT_EQ(state.monitorActionMessage, "Quillstone was upgraded to version 2.3 (Build 40).");
-    EXPECT_FALSE(state.isUpgradeInProgress);
-}
-
-TEST_F(UpgradeProcedure, FailuresKeepTheCandidateSoThePromptCanBeConfirmedAgain) {
+TEST_F(UpgradeProcedure, FailuresKeepTheCandidateForAnotherTryAndSuccessClearsIt) {
     serviceError = "The monitor could not be upgraded.";
     procedure->performUpgrade(candidate);
     runTasks();
@@ -82,8 +68,17 @@ TEST_F(UpgradeProcedure, FailuresKeepTheCandidateSoThePromptCanBeConfirmedAgain)
     runTasks();
     EXPECT_EQ(state.upgradeErrorMessage, QuillstoneUpgradeError::legacyApplicationRemovalFailedDescription);
     EXPECT_TRUE(state.upgradeCandidate);
-    EXPECT_FALSE(state.isUpgradeInProgress);
     EXPECT_EQ(state.monitorActionMessage, "");
+
+    removalFails = false;
+    calls.clear();
+    procedure->performUpgrade(candidate);
+    EXPECT_EQ(state.upgradeErrorMessage, "");
+    procedure->performUpgrade(candidate); // ignored while the first one runs
+    runTasks();
+    EXPECT_EQ(calls, (std::vector<std::string>{"upgradeMonitorService", "remove /Applications/Quillstone Setup.app",
+                                               "refresh"}));
+    EXPECT_FALSE(state.upgradeCandidate);
 }
 
 TEST_F(UpgradeProcedure, ATaskOutlivingTheWizardDoesNothing) {
