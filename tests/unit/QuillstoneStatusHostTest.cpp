@@ -105,7 +105,6 @@ TEST_F(StatusHostTest, UnregisteringAlwaysEndsRunningApps) {
 }
 
 TEST_F(StatusHostTest, InstalledWhenRegisteredInAnyWayOrWhenTheAppRuns) {
-    EXPECT_FALSE(host.isStatusHostInstalled());
     running.start(100, "com.example.other");
     EXPECT_FALSE(host.isStatusHostInstalled());
     running.start(101, statusID);
