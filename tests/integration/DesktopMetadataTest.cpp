@@ -9,51 +9,39 @@ using namespace quillstone::testing;
 
 namespace {
 
-// What a desktop and a software centre read: the menu entry and the metainfo
-// as installed, and the status app's autostart entry as the login item writes
-// it, each through the distribution's own validator.
-class DesktopMetadataTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        prefix = new TemporaryFolder;
-        // A prefix with a space and a quote, as the Exec quoting must survive.
-        installed = prefix->path() / "My \"Apps\"";
-        ProgramRun install = ProgramRun::of(QUILLSTONE_CMAKE_COMMAND, {"--install", QUILLSTONE_BUILD_DIR, "--prefix",
-                                                                       installed.string(), "--component", "desktop"});
-        ASSERT_EQ(install.status, 0) << install.output << install.errors;
+void expectClean(const std::filesystem::path& validator, const std::vector<std::string>& arguments) {
+    ProgramRun run = ProgramRun::of(validator, arguments);
+    EXPECT_EQ(run.status, 0) << run.output << run.errors;
+    // desktop-file-validate prints only findings; appstreamcli tolerates infos only.
+    const std::string all = run.output + run.errors;
+    for (const char* finding : {"error", "warning", "hint", "\nE:", "\nW:"}) {
+        EXPECT_EQ(("\n" + all).find(finding), std::string::npos) << all;
     }
-    static void TearDownTestSuite() { delete prefix; }
-
-    static void expectClean(const std::filesystem::path& validator, const std::vector<std::string>& arguments) {
-        ProgramRun run = ProgramRun::of(validator, arguments);
-        EXPECT_EQ(run.status, 0) << run.output << run.errors;
-        // desktop-file-validate prints only findings; appstreamcli tolerates infos only.
-        const std::string all = run.output + run.errors;
-        for (const char* finding : {"error", "warning", "hint", "\nE:", "\nW:"}) {
-            EXPECT_EQ(("\n" + all).find(finding), std::string::npos) << all;
-        }
-    }
-
-    static inline TemporaryFolder* prefix = nullptr;
-    static inline std::filesystem::path installed;
-};
+}
 
 } // namespace
 
-TEST_F(DesktopMetadataTest, InstalledMenuEntryAndStatusAppAutostartEntryValidate) {
+// What a desktop and a software centre read: the menu entry and the metainfo
+// as installed, and the status app's autostart entry as the login item writes
+// it, each through the distribution's own validator.
+TEST(DesktopMetadataTest, InstalledMenuEntryMetainfoAndStatusAppAutostartEntryValidate) {
+    TemporaryFolder prefix;
+    // A prefix with a space and a quote, as the Exec quoting must survive.
+    const auto installed = prefix.path() / "My \"Apps\"";
+    ProgramRun install =
+        ProgramRun::of(QUILLSTONE_CMAKE_COMMAND, {"--install", QUILLSTONE_BUILD_DIR, "--prefix",
+                                                  installed.string(), "--component", "desktop"});
+    ASSERT_EQ(install.status, 0) << install.output << install.errors;
+
     const auto menuEntry = installed / "share/applications/com.quillstone.Quillstone-Setup.desktop";
-    ASSERT_TRUE(std::filesystem::exists(menuEntry));
-    const auto autostartEntry = prefix->path() / "com.quillstone.Quillstone-Setup.Status.desktop";
+    const auto autostartEntry = prefix.path() / "com.quillstone.Quillstone-Setup.Status.desktop";
     writeText(autostartEntry,
               XdgAutostartLoginItemService::desktopEntry(
                   "Quillstone Status", installed / "Quillstone.app/Contents/Library/LoginItems/"
                                                    "Quillstone Status.app/Contents/MacOS/quillstone-status"));
     expectClean("/usr/bin/desktop-file-validate", {menuEntry.string(), autostartEntry.string()});
-}
 
-TEST_F(DesktopMetadataTest, MetainfoValidatesAndNamesTheMenuEntry) {
     const auto metainfo = installed / "share/metainfo/com.quillstone.Quillstone-Setup.metainfo.xml";
-    ASSERT_TRUE(std::filesystem::exists(metainfo));
     expectClean("/usr/bin/appstreamcli", {"validate", "--no-net", metainfo.string()});
     const std::string text = readText(metainfo);
     for (const char* part : {"<launchable type=\"desktop-id\">com.quillstone.Quillstone-Setup.desktop</launchable>",

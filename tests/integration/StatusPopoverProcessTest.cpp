@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <memory>
 
 using namespace quillstone;
@@ -33,22 +35,18 @@ protected:
 } // namespace
 
 TEST_F(StatusPopoverProcessTest, RestartReportsWhatTheRefreshedAgentSays) {
-    struct Case {
-        const char* failing;
-        const char* message;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"kickstart", "The monitor was restarted."}, // its exit status is not what counts
         {"print", "The monitor could not be started."},
     };
-    for (const auto& c : cases) {
-        environment.set("QUILLSTONE_FAKE_LAUNCHCTL_FAIL", c.failing);
+    for (const auto& [failing, message] : cases) {
+        environment.set("QUILLSTONE_FAKE_LAUNCHCTL_FAIL", failing);
         fs::remove(log);
         auto popover = make(fixtures / "fake-launchctl");
         clock.advance(seconds(7));
         popover->restartMonitor();
         settle();
-        EXPECT_EQ(popover->actionMessage(), c.message) << c.failing;
+        EXPECT_EQ(popover->actionMessage(), message) << failing;
         EXPECT_EQ(popover->lastRefreshedAt(), clock.now());
         EXPECT_EQ(readText(log), "print gui/501/com.quillstone.monitor\n"
                                  "kickstart -k gui/501/com.quillstone.monitor\n"
@@ -60,6 +58,7 @@ TEST_F(StatusPopoverProcessTest, RestartThatCannotStartChangesNothingElse) {
     writeText(root / "home/Quillstone/backup_status.json", R"({"backups":[]})");
     auto popover = make(root / "missing/launchctl", "https://quillstone.app/version.json");
     TimePoint created = popover->lastRefreshedAt();
+    EXPECT_FALSE(popover->active()) << "a launchctl that cannot start is a stopped monitor";
     writeText(root / "home/Quillstone/backup_status.json", "changed meanwhile");
     clock.advance(seconds(7));
     popover->restartMonitor();

@@ -23,10 +23,18 @@ class LocalHttpServer {
 public:
     enum class Mode { answering, silent };
 
-    explicit LocalHttpServer(Mode mode = Mode::answering) : listener_(listenOnLoopback(port_)) {
-        if (listener_ < 0) {
+    explicit LocalHttpServer(Mode mode = Mode::answering)
+        : listener_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener_, 16) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
             throw std::runtime_error("local HTTP server cannot listen");
         }
+        port_ = ntohs(address.sin_port);
         if (mode == Mode::answering) {
             thread_ = std::thread([this] { serve(); });
         }
@@ -45,7 +53,9 @@ public:
         std::lock_guard lock(mutex_);
         answers_[path] = {status, std::move(body)};
     }
-    std::string url(const std::string& path) const { return urlAt(port_, path); }
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
     int requestCount() const { return requests_; }
     // A client has connected and waits (silent servers only).
     bool hasWaitingClient() const {
@@ -64,45 +74,19 @@ public:
         return plist;
     }
 
-    // An address on which nothing listens: the connection is refused.
-    static std::string refusedUrl(const std::string& path) {
-        int port = 0;
-        ::close(listenOnLoopback(port));
-        return urlAt(port, path);
-    }
+    // An address on which nothing listens any more: the connection is refused.
+    static std::string refusedUrl(const std::string& path) { return LocalHttpServer(Mode::silent).url(path); }
 
 private:
-    // A listening socket on a free loopback port, or -1.
-    static int listenOnLoopback(int& port) {
-        int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (socket < 0 || ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(socket, 16) != 0 ||
-            ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            return -1;
-        }
-        port = ntohs(address.sin_port);
-        return socket;
-    }
-    static std::string urlAt(int port, const std::string& path) {
-        return "http://127.0.0.1:" + std::to_string(port) + path;
-    }
-
     void serve() {
         while (!stopping_) {
             pollfd ready{listener_, POLLIN, 0};
-            if (::poll(&ready, 1, 20) <= 0) {
-                continue;
+            const int client =
+                ::poll(&ready, 1, 20) == 1 ? ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+            if (client >= 0) {
+                handle(client);
+                ::close(client);
             }
-            int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client < 0) {
-                continue;
-            }
-            handle(client);
-            ::close(client);
         }
     }
     void handle(int client) {
@@ -110,10 +94,7 @@ private:
         char buffer[4096];
         while (request.find("\r\n\r\n") == std::string::npos) {
             pollfd ready{client, POLLIN, 0};
-            if (::poll(&ready, 1, 2000) <= 0) {
-                return;
-            }
-            auto got = ::read(client, buffer, sizeof buffer);
+            const auto got = ::poll(&ready, 1, 2000) == 1 ? ::read(client, buffer, sizeof buffer) : -1;
             if (got <= 0) {
                 return;
             }
@@ -136,8 +117,8 @@ private:
         ::send(client, text.data(), text.size(), MSG_NOSIGNAL);
     }
 
-    int port_ = 0;
     int listener_ = -1;
+    int port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<int> requests_{0};
     std::mutex mutex_;

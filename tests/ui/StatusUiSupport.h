@@ -3,14 +3,12 @@
 #include "platform/qt/SymbolIcon.h"
 #include "ui/ReadableText.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QWidget>
-
-#include <algorithm>
-#include <string>
-#include <vector>
 
 namespace quillstone::testing {
 
@@ -32,6 +30,21 @@ struct WithApplication {
     WithApplication() { statusTestApplication(); }
 };
 
+// Every visible text of the window is read as drawn, and every control has a name.
+inline void expectAccessibleAsDrawn(QWidget& window, const QString& screen) {
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        QAccessibleInterface* node = QAccessible::queryAccessibleInterface(child);
+        if (!child->isVisibleTo(&window) || node == nullptr) {
+            continue;
+        }
+        if (auto* label = qobject_cast<QLabel*>(child)) {
+            EXPECT_EQ(node->text(QAccessible::Name), label->text()) << screen.toStdString();
+        } else if (qobject_cast<QAbstractButton*>(child) != nullptr) {
+            EXPECT_FALSE(node->text(QAccessible::Name).isEmpty()) << screen.toStdString();
+        }
+    }
+}
+
 // The whole widget, or the part of its window under it so it is seen on its real background.
 inline void saveScreenshot(QWidget& widget, const QString& name, bool onWindow = false) {
     QDir().mkpath(QStringLiteral(QUILLSTONE_SCREENSHOT_DIR));
@@ -40,35 +53,7 @@ inline void saveScreenshot(QWidget& widget, const QString& name, bool onWindow =
                                      : widget.grab();
     picture.save(QStringLiteral(QUILLSTONE_SCREENSHOT_DIR "/%1.png").arg(name));
     expectReadable(*widget.window(), name);
-}
-
-struct AccessibleNode {
-    QAccessible::Role role;
-    QString name;
-    QString description;
-};
-
-// Every visible object under `widget` as assistive technology reads it.
-inline std::vector<AccessibleNode> accessibleTree(QWidget& widget) {
-    std::vector<AccessibleNode> nodes;
-    std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(&widget)};
-    while (!pending.empty()) {
-        QAccessibleInterface* node = pending.back();
-        pending.pop_back();
-        if (node == nullptr || node->state().invisible) {
-            continue;
-        }
-        nodes.push_back({node->role(), node->text(QAccessible::Name), node->text(QAccessible::Description)});
-        for (int index = 0; index < node->childCount(); ++index) {
-            pending.push_back(node->child(index));
-        }
-    }
-    return nodes;
-}
-
-inline bool hasNode(const std::vector<AccessibleNode>& nodes, QAccessible::Role role, const QString& name) {
-    return std::any_of(nodes.begin(), nodes.end(),
-                       [&](const AccessibleNode& node) { return node.role == role && node.name == name; });
+    expectAccessibleAsDrawn(*widget.window(), name);
 }
 
 } // namespace quillstone::testing

@@ -53,7 +53,6 @@ TEST(LocalizedCollator, ReadsTheUsersLocaleFromTheEnvironmentInOrder) {
     EXPECT_GT(LocalizedCollator::forUserEnvironment().compare("\xC3\xB6", "z"), 0);
     environment.set("LC_COLLATE", "");
     EXPECT_LT(LocalizedCollator::forUserEnvironment().compare("\xC3\xB6", "z"), 0);
-    EXPECT_EQ(LocalizedCollator::forUserEnvironment().compare("Alpha", "alpha"), 0);
 }
 
 TEST(LocalizedCollator, SortKeysOrderExactlyAsComparisonsDo) {

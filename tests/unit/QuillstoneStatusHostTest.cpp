@@ -18,15 +18,6 @@ class StatusHostTest : public ServiceFakesTest {
 protected:
     Bundle mainBundle{root / "Quillstone.app"};
     QuillstoneStatusHost host{{loginItems, running, runner, sleeper, files, mainBundle, "/usr/bin/open"}};
-
-    void embedStatusApp() { std::filesystem::create_directories(host.embeddedBundleURL()); }
-    void systemStartsAppAfter(std::chrono::milliseconds delay) {
-        sleeper.onSleep = [this, delay](std::chrono::milliseconds slept) {
-            if (slept == delay) {
-                running.start(200, statusID);
-            }
-        };
-    }
 };
 
 } // namespace
@@ -52,24 +43,31 @@ TEST_F(StatusHostTest, RegisteringRestartsARunningStatusAppAndUnregistersOnlyAnE
     loginItems.current = LoginItemStatus::requiresApproval;
     host.registerStatusHost();
     EXPECT_THAT(journal, ElementsAre("kill 102", std::string("register ") + statusID));
+
+    // A refused registration comes back unchanged, without waiting.
+    loginItems.refuseRegister = true;
+    EXPECT_THAT([&] { host.registerStatusHost(); },
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::StrEq(FakeLoginItems::refusal)));
+    EXPECT_TRUE(sleeper.sleeps.empty());
+    EXPECT_TRUE(runner.calls.empty());
 }
 
-TEST_F(StatusHostTest, AppStartedByTheSystemWithinTwoSecondsIsNeverOpenedDirectly) {
-    systemStartsAppAfter(1900ms);
+TEST_F(StatusHostTest, OpensTheEmbeddedAppSilentlyOnlyWhenTheSystemDoesNotStartItWithinTwoSeconds) {
+    std::filesystem::create_directories(host.embeddedBundleURL());
+    sleeper.onSleep = [this](std::chrono::milliseconds slept) {
+        if (slept == 1900ms) {
+            running.start(200, statusID);
+        }
+    };
+    runner.onRun = [this](const RecordingCommandRunner::Call&) { running.start(300, statusID); };
     host.registerStatusHost();
     EXPECT_TRUE(runner.calls.empty());
     EXPECT_EQ(sleeper.slept(), 1900ms);
-}
 
-TEST_F(StatusHostTest, OpensTheEmbeddedAppInTheBackgroundWhenTheSystemDoesNotStartIt) {
-    embedStatusApp();
-    runner.onRun = [this](const RecordingCommandRunner::Call&) { running.start(300, statusID); };
     host.registerStatusHost();
     ASSERT_EQ(runner.calls.size(), 1u);
-    EXPECT_EQ(runner.calls[0].tool, "/usr/bin/open");
-    EXPECT_THAT(runner.calls[0].arguments, ElementsAre("-g", host.embeddedBundleURL().string()));
     EXPECT_TRUE(runner.calls[0].silenced);
-    EXPECT_EQ(sleeper.slept(), 2000ms);
+    EXPECT_EQ(sleeper.slept(), 1900ms + 2000ms);
 }
 
 TEST_F(StatusHostTest, FailuresOfTheFallbackAreReported) {
@@ -78,24 +76,15 @@ TEST_F(StatusHostTest, FailuresOfTheFallbackAreReported) {
     EXPECT_EQ(sleeper.slept(), 2000ms);
     EXPECT_TRUE(runner.calls.empty());
 
-    embedStatusApp();
+    std::filesystem::create_directories(host.embeddedBundleURL());
     runner.succeeds["-g"] = false;
     EXPECT_EQ(failureOf([&] { host.registerStatusHost(); }), Code::statusHostLaunchFailed);
 
     // open succeeds, yet nothing appears within the second two seconds.
     runner.succeeds["-g"] = true;
-    ManualSleeper fresh;
-    QuillstoneStatusHost second{{loginItems, running, runner, fresh, files, mainBundle, "/usr/bin/open"}};
-    EXPECT_EQ(failureOf([&] { second.registerStatusHost(); }), Code::statusHostLaunchFailed);
-    EXPECT_EQ(fresh.slept(), 4000ms);
-}
-
-TEST_F(StatusHostTest, ARefusedRegistrationIsReturnedUnchangedWithoutWaiting) {
-    loginItems.refuseRegister = true;
-    EXPECT_THAT([&] { host.registerStatusHost(); },
-                ::testing::ThrowsMessage<std::runtime_error>(::testing::StrEq(FakeLoginItems::refusal)));
-    EXPECT_TRUE(sleeper.sleeps.empty());
-    EXPECT_TRUE(runner.calls.empty());
+    const auto before = sleeper.slept();
+    EXPECT_EQ(failureOf([&] { host.registerStatusHost(); }), Code::statusHostLaunchFailed);
+    EXPECT_EQ(sleeper.slept() - before, 4000ms);
 }
 
 TEST_F(StatusHostTest, UnregisteringAlwaysEndsRunningApps) {
@@ -116,7 +105,6 @@ TEST_F(StatusHostTest, UnregisteringAlwaysEndsRunningApps) {
 }
 
 TEST_F(StatusHostTest, InstalledWhenRegisteredInAnyWayOrWhenTheAppRuns) {
-    EXPECT_FALSE(host.isStatusHostInstalled());
     running.start(100, "com.example.other");
     EXPECT_FALSE(host.isStatusHostInstalled());
     running.start(101, statusID);
@@ -128,12 +116,8 @@ TEST_F(StatusHostTest, InstalledWhenRegisteredInAnyWayOrWhenTheAppRuns) {
     }
 }
 
-TEST_F(StatusHostTest, WaitingChecksAtOnceThenEveryTenthOfASecondUntilTheDeadline) {
-    running.start(100, statusID);
-    EXPECT_TRUE(host.waitForStatusApp(2000ms));
-    EXPECT_TRUE(sleeper.sleeps.empty());
-
-    running.apps.clear();
+// A running app ends the wait at once: the registration tests never sleep.
+TEST_F(StatusHostTest, WaitingChecksEveryTenthOfASecondUntilTheDeadline) {
     EXPECT_FALSE(host.waitForStatusApp(2000ms));
     EXPECT_EQ(sleeper.sleeps.size(), 20u);
     EXPECT_THAT(sleeper.sleeps, ::testing::Each(100ms));

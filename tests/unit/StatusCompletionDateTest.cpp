@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace quillstone;
 using namespace std::chrono;
 
@@ -14,11 +16,7 @@ const TimePoint may1 = at(2024y / May / 1, hours(10) + minutes(20) + seconds(30)
 } // namespace
 
 TEST(StatusCompletionDate, InternetDateTimeThenTheFixedPattern) {
-    struct Case {
-        const char* text;
-        std::optional<TimePoint> expected;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::optional<TimePoint>> cases[] = {
         {"2024-05-01T10:20:30Z", may1},
         {"2024-05-01T12:20:30+02:00", may1},
         {"2024-05-01T07:50:30-02:30", may1},
@@ -36,26 +34,21 @@ TEST(StatusCompletionDate, InternetDateTimeThenTheFixedPattern) {
         {"yesterday", std::nullopt},
         {"", std::nullopt},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CompletionDate::parse(c.text), c.expected) << c.text;
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(CompletionDate::parse(text), expected) << text;
     }
 }
 
 TEST(StatusCompletionDate, AgeTextSteps) {
-    struct Case {
-        seconds age;
-        const char* expected;
+    const std::pair<seconds, const char*> cases[] = {
+        {seconds(0), "now"},       {seconds(59), "now"},      {seconds(60), "1m"},
+        {seconds(3599), "59m"},    {seconds(3600), "1h 0m"},  {seconds(86399), "23h 59m"},
+        {seconds(86400), "1d 0h"}, {seconds(90061), "1d 1h"}, {seconds(-90061), "now"},
     };
-    const Case cases[] = {
-        {seconds(0), "now"},          {seconds(59), "now"},          {seconds(60), "1m"},
-        {seconds(3599), "59m"},       {seconds(3600), "1h 0m"},      {seconds(86399), "23h 59m"},
-        {seconds(86400), "1d 0h"},    {seconds(90061), "1d 1h"},     {seconds(-5), "now"},
-        {seconds(-90061), "now"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [age, expected] : cases) {
         // Fractions of a second in the clock never round up.
-        EXPECT_EQ(CompletionDate::ageText("2024-05-01T10:20:30Z", may1 + c.age + milliseconds(999)), c.expected)
-            << c.age.count();
+        EXPECT_EQ(CompletionDate::ageText("2024-05-01T10:20:30Z", may1 + age + milliseconds(999)), expected)
+            << age.count();
     }
     EXPECT_EQ(CompletionDate::ageText("yesterday", may1), "yesterday");
 }
