@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -31,13 +32,8 @@ protected:
     }
 
     std::vector<pid_t> agentPids() const {
-        std::vector<pid_t> result;
         std::istringstream lines(readText(pids));
-        pid_t pid;
-        while (lines >> pid) {
-            result.push_back(pid);
-        }
-        return result;
+        return {std::istream_iterator<pid_t>(lines), std::istream_iterator<pid_t>()};
     }
 
     bool startedTimes(size_t count) {
@@ -141,9 +137,8 @@ TEST_F(LaunchctlSupervisorTest, AKilledAgentReturnsAfterTheThrottleAndAnOrphanEn
     // The supervisor dies: the agent is unloaded and its orphan goes with the next bootstrap.
     pid_t orphan = agentPids().back();
     auto state = home / ".local/state/quillstone-launchd/agents" / label;
-    std::istringstream record(readText(state / "supervisor.pid"));
-    pid_t supervisor = 0;
-    ASSERT_TRUE(record >> supervisor);
+    const pid_t supervisor = std::stoi(readText(state / "supervisor.pid"));
+    ASSERT_GT(supervisor, 0);
     ::kill(supervisor, SIGKILL);
     ASSERT_TRUE(waitFor([&] { return !processAlive(supervisor); }));
 

@@ -12,22 +12,13 @@ using namespace quillstone;
 using namespace std::chrono_literals;
 using namespace quillstone::testing;
 
-namespace {
-
-// A throwaway bundle whose executable is a copy of sleep(1).
-std::filesystem::path makeBundle(const std::filesystem::path& folder, const std::string& identifier) {
-    auto bundle = folder / "Probe.app";
-    std::filesystem::create_directories(bundle / "Contents/MacOS");
-    writeText(bundle / "Contents/Info.plist", bundleInfoPlist(identifier, "probe", "1", "1"));
-    std::filesystem::copy_file("/bin/sleep", bundle / "Contents/MacOS/probe");
-    return bundle;
-}
-
-} // namespace
-
 TEST(ProcRunningApplicationsTest, FindsAndEndsTheProcessesOfABundle) {
     TemporaryFolder folder;
-    auto bundle = makeBundle(folder.path(), "org.example.Probe");
+    // A throwaway bundle whose executable is a copy of sleep(1).
+    auto bundle = folder / "Probe.app";
+    writeText(bundle / "Contents/Info.plist", bundleInfoPlist("org.example.Probe", "probe", "1", "1"));
+    std::filesystem::create_directories(bundle / "Contents/MacOS");
+    std::filesystem::copy_file("/bin/sleep", bundle / "Contents/MacOS/probe");
     ChildProcess first(bundle / "Contents/MacOS/probe", {"30"});
     ChildProcess second(bundle / "Contents/MacOS/probe", {"30"});
     first.launch();

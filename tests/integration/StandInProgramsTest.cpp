@@ -79,13 +79,13 @@ TEST_F(StandInProgramsTest, AsuserRunsTheSiblingShortcutsPassingItsStatusAndOutp
 
 TEST_F(StandInProgramsTest, OsascriptRunsTheCommandOnceUnescapedThroughARealShell) {
     environment.set("QUILLSTONE_PKEXEC", (fixtures / "fake-pkexec").string());
+    HelperAdministratorScript script(helpers / "osascript");
     for (const std::string name : {"It's here", "say \"hi\"", "back\\slash", "two  spaces", "all 'of' \"it\" \\"}) {
         auto target = folder / name / "BackupMonitor.sh";
         writeText(target, "");
         auto quoted = shellQuoted(target.string());
         auto command = "/bin/chmod 700 " + quoted + " && /bin/chmod 750 " + quoted;
-        auto run = ProgramRun::of(helpers / "osascript", {"-e", administratorScript(command)});
-        EXPECT_EQ(run.status, 0) << name << ": " << run.errors;
+        EXPECT_NO_THROW(script.run(administratorScript(command))) << name;
         struct stat info {};
         ASSERT_EQ(::stat(target.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0750u) << name;
@@ -115,10 +115,6 @@ TEST_F(StandInProgramsTest, OsascriptRefusesOtherScriptsAndNeedsPkexecOnlyWhenNo
 TEST_F(StandInProgramsTest, TheAdministratorScriptReportsTheCommandsOwnFailure) {
     environment.set("QUILLSTONE_PKEXEC", (fixtures / "fake-pkexec").string());
     HelperAdministratorScript script(helpers / "osascript");
-    auto made = folder / "made by root";
-    EXPECT_NO_THROW(script.run(administratorScript("/usr/bin/touch " + shellQuoted(made.string()))));
-    EXPECT_TRUE(std::filesystem::exists(made));
-
     for (auto [command, message] : {std::pair<std::string, std::string>{"echo \"  it went wrong  \" >&2; exit 3",
                                                                         "it went wrong"},
                                     {"exit 1", AdministratorScriptError::unknownFailureText}}) {
@@ -129,7 +125,6 @@ TEST_F(StandInProgramsTest, TheAdministratorScriptReportsTheCommandsOwnFailure) 
             EXPECT_EQ(error.what(), message);
         }
     }
-    EXPECT_THROW(script.run("tell application \"Finder\" to quit"), AdministratorScriptError);
     EXPECT_THROW(HelperAdministratorScript(folder / "no-osascript").run(administratorScript("true")),
                  ProcessLaunchError);
 }
@@ -147,9 +142,8 @@ TEST_F(StandInProgramsTest, OpenStartsTheBundleExecutableDetached) {
     EXPECT_LT(std::chrono::steady_clock::now() - before, 2s); // open does not wait for the application
     ASSERT_EQ(run.status, 0) << run.errors;
     waitFor([&] { return std::filesystem::exists(pidFile); }, 5s);
-    std::istringstream text(readText(pidFile));
-    pid_t pid = 0;
-    ASSERT_TRUE(text >> pid);
+    ASSERT_TRUE(std::filesystem::exists(pidFile));
+    const pid_t pid = std::stoi(readText(pidFile));
     EXPECT_NE(::getsid(pid), ::getsid(0)); // out of our session: closing a terminal does not end it
     EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/fd/0"), "/dev/null");
     EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/fd/1"), "/dev/null");

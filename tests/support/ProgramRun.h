@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ChildProcess.h"
+#include "support/TemporaryFolder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -31,12 +32,7 @@ struct ProgramRun {
         run.status = child.terminationReason() == ChildProcess::TerminationReason::exit
                          ? child.terminationStatus()
                          : 128 + child.terminationStatus();
-        std::rewind(errorFile);
-        char buffer[4096];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, errorFile)) > 0) {
-            run.errors.append(buffer, got);
-        }
+        run.errors = readText("/proc/self/fd/" + std::to_string(::fileno(errorFile)));
         std::fclose(errorFile);
         return run;
     }

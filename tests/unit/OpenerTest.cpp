@@ -42,14 +42,6 @@ protected:
         return opener.run(arguments);
     }
 
-    std::filesystem::path makeBundle(const std::string& name, const std::string& executable) {
-        auto bundle = folder / name;
-        writeText(bundle / "Contents/Info.plist", quillstone::testing::bundleInfoPlist("org.example.app", executable, "1", "1"));
-        writeText(bundle / "Contents/MacOS" / executable, "#!/bin/sh\n");
-        std::filesystem::permissions(bundle / "Contents/MacOS" / executable, std::filesystem::perms::owner_all);
-        return bundle;
-    }
-
     TemporaryFolder folder;
     RecordingLauncher launcher;
     std::vector<std::string> ran;
@@ -70,7 +62,11 @@ TEST(OpenTarget, TellsApplicationsShortcutsUrlsAndFilesApart) {
 }
 
 TEST_F(OpenerTest, StartsTheBundlesOwnExecutableOrSaysWhyItCannot) {
-    auto bundle = makeBundle("Quillstone Status.app", "quillstone-status");
+    auto bundle = folder / "Quillstone Status.app";
+    writeText(bundle / "Contents/Info.plist",
+              quillstone::testing::bundleInfoPlist("org.example.app", "quillstone-status", "1", "1"));
+    writeText(bundle / "Contents/MacOS/quillstone-status", "#!/bin/sh\n");
+    std::filesystem::permissions(bundle / "Contents/MacOS/quillstone-status", std::filesystem::perms::owner_all);
     EXPECT_EQ(run({"-g", bundle.string()}), 0);
     EXPECT_EQ(run({"-n", bundle.string()}), 0);
     EXPECT_EQ(launcher.launched, std::vector<std::filesystem::path>(2, bundle / "Contents/MacOS/quillstone-status"));
@@ -85,18 +81,16 @@ TEST_F(OpenerTest, StartsTheBundlesOwnExecutableOrSaysWhyItCannot) {
 }
 
 // Shortcut files and a missing desktop opener are covered with the real program.
-TEST_F(OpenerTest, SendsOtherFilesAndUrlsToTheDesktopOpener) {
+TEST_F(OpenerTest, SendsOtherFilesAndUrlsToTheDesktopOpenerAndRefusesWhatItDoesNotKnow) {
+    EXPECT_EQ(run({}), Opener::failureStatus);
+    EXPECT_EQ(run({"-a", "Safari"}), Opener::failureStatus);
+    EXPECT_NE(errors.str().find("Usage: open"), std::string::npos);
+    EXPECT_TRUE(ran.empty());
+
     auto notes = folder / "notes.txt";
     writeText(notes, "x");
     EXPECT_EQ(run({notes.string(), "https://example.com"}), 0);
     EXPECT_EQ(ran, (std::vector<std::string>{"/usr/bin/xdg-open " + notes.string(),
                                              "/usr/bin/xdg-open https://example.com"}));
-}
-
-TEST_F(OpenerTest, RefusesWhatItDoesNotKnow) {
-    EXPECT_EQ(run({}), Opener::failureStatus);
-    EXPECT_EQ(run({"-a", "Safari"}), Opener::failureStatus);
-    EXPECT_NE(errors.str().find("Usage: open"), std::string::npos);
-    EXPECT_TRUE(ran.empty());
     EXPECT_TRUE(launcher.launched.empty());
 }

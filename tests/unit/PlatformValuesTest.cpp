@@ -27,22 +27,15 @@ TEST(SupportFolder, FirstApplicationSupportFolderElseHome) {
 }
 
 TEST(SystemTools, NestedBundlesUseTheOutermostBundlesHelpers) {
-    struct Case {
-        const char* running;
-        const char* helpers;
-    };
-    const Case cases[] = {
-        {"/A/Quillstone.app", "/A/Quillstone.app"},
-        {"/A/Quillstone.app/Contents/Library/LoginItems/Quillstone Status.app", "/A/Quillstone.app"},
-        // A folder that merely ends in .app above the bundle is not its container.
-        {"/home/my.app/build/Quillstone.app", "/home/my.app/build/Quillstone.app"},
-        {"/home/my.app/b/Quillstone.app/Contents/Library/LoginItems/S.app", "/home/my.app/b/Quillstone.app"},
-        {"/bin", "/bin"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(SystemTools::forBundle(SystemTools::outermostBundle(Bundle(c.running))).launchctl,
-                  std::filesystem::path(c.helpers) / "Contents/Helpers/launchctl")
-            << c.running;
+    for (auto [running, helpers] : std::vector<std::pair<std::string, std::string>>{
+             {"/A/Quillstone.app", "/A/Quillstone.app"},
+             {"/A/Quillstone.app/Contents/Library/LoginItems/Quillstone Status.app", "/A/Quillstone.app"},
+             // A folder that merely ends in .app above the bundle is not its container.
+             {"/home/my.app/b/Quillstone.app/Contents/Library/LoginItems/S.app", "/home/my.app/b/Quillstone.app"},
+             {"/bin", "/bin"}}) {
+        EXPECT_EQ(SystemTools::forBundle(SystemTools::outermostBundle(Bundle(running))).launchctl,
+                  std::filesystem::path(helpers) / "Contents/Helpers/launchctl")
+            << running;
     }
 }
 
@@ -65,8 +58,7 @@ TEST(Plist, XmlRoundTripKeepsTypesAndGarbageIsRejectedNotCrashed) {
 }
 
 namespace {
-std::string binaryPlistWithPatchedText(const std::string& key, const std::string& value, const std::string& from,
-                                       char to) {
+std::string binaryPlist(const std::string& key, const std::string& value) {
     plist_t dictionary = plist_new_dict();
     plist_dict_set_item(dictionary, key.c_str(), plist_new_string(value.c_str()));
     char* raw = nullptr;
@@ -75,7 +67,11 @@ std::string binaryPlistWithPatchedText(const std::string& key, const std::string
     std::string bytes(raw, length);
     std::free(raw);
     plist_free(dictionary);
-    bytes[bytes.find(from) + from.size() - 1] = to;
+    return bytes;
+}
+
+std::string withLastCharacterOf(std::string bytes, const std::string& text, char to) {
+    bytes[bytes.find(text) + text.size() - 1] = to;
     return bytes;
 }
 } // namespace
@@ -92,8 +88,9 @@ TEST(Plist, NulCharactersAreRefusedInsteadOfAborting) {
     ASSERT_TRUE(ordinary);
     EXPECT_EQ(ordinary->string("A"), "\nA");
 
-    for (const auto& bytes : {binaryPlistWithPatchedText("Label", "value", "Label", '\0'),
-                              binaryPlistWithPatchedText("Label", "value", "value", '\0')}) {
+    EXPECT_EQ(Plist::parse(binaryPlist("Label", "value"))->string("Label"), "value");
+    for (const auto& bytes : {withLastCharacterOf(binaryPlist("Label", "value"), "Label", '\0'),
+                              withLastCharacterOf(binaryPlist("Label", "value"), "value", '\0')}) {
         // Binary lists go through XML, which ends the text at the NUL.
         auto parsed = Plist::parse(bytes);
         ASSERT_TRUE(parsed);

@@ -11,19 +11,15 @@ TEST(UserDomainTest, TheTemporaryFolderIsTmpdirOnlyWhenThatIsAnExistingFolder) {
     TemporaryFolder folder;
     writeText(folder / "file", "x");
     const std::string existing = folder.path().string();
-    struct Case {
-        std::optional<std::string> tmpdir;
-        std::string expected;
-    };
-    for (const Case& item : {Case{std::nullopt, "/tmp"}, Case{"", "/tmp"}, Case{existing, existing},
-                             Case{existing + "/missing", "/tmp"}, Case{existing + "/file", "/tmp"},
-                             Case{"relative/folder", "/tmp"}}) {
+    for (auto [tmpdir, expected] : std::vector<std::pair<std::optional<std::string>, std::string>>{
+             {std::nullopt, "/tmp"}, {"", "/tmp"}, {existing, existing}, {existing + "/missing", "/tmp"},
+             {existing + "/file", "/tmp"}, {"relative/folder", "/tmp"}}) {
         ScopedEnvironment environment;
-        if (item.tmpdir) {
-            environment.set("TMPDIR", *item.tmpdir);
+        if (tmpdir) {
+            environment.set("TMPDIR", *tmpdir);
         } else {
             environment.clear("TMPDIR");
         }
-        EXPECT_EQ(UserDomain::fromEnvironment().temporaryDirectory, item.expected) << item.tmpdir.value_or("unset");
+        EXPECT_EQ(UserDomain::fromEnvironment().temporaryDirectory, expected) << tmpdir.value_or("unset");
     }
 }

@@ -55,8 +55,7 @@ TEST_F(XdgAutostartTest, RegisteringWritesTheEntryAndStartsTheAppEvenIfThatFails
               "Exec=\"" + (statusBundle / "Contents/MacOS/quillstone-status").string() + "\"\n"
               "NoDisplay=true\n"
               "X-GNOME-Autostart-enabled=true\n");
-    ASSERT_EQ(launched.size(), 1u);
-    EXPECT_EQ(launched[0], statusBundle / "Contents/MacOS/quillstone-status");
+    EXPECT_EQ(launched, std::vector{statusBundle / "Contents/MacOS/quillstone-status"});
 
     // Already running: registered again, not started twice.
     running.start(10, statusID);
