@@ -4,7 +4,7 @@
 #include "support/ProgramRun.h"
 #include "support/SilentServer.h"
 #include "support/WaitFor.h"
-#include "support/t5_LaunchdHome.h"
+#include "support/LaunchdHome.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/t5_LaunchdHome.h"
+#include "support/LaunchdHome.h"
 #include "support/WaitFor.h"
 
 #include <chrono>
@@ -132,7 +132,10 @@ TEST_F(LaunchctlSupervisorTest, AKilledAgentReturnsAfterTheThrottleAndAnOrphanEn
     EXPECT_GE(restarted, throttle - 50ms);
     EXPECT_LT(restarted, throttle + 2s);
     EXPECT_TRUE(processAlive(agentPids().back()));
-    EXPECT_NE(launch({"print", service()}).output.find("\truns = 2\n"), std::string::npos);
+    // The supervisor publishes its state just after the agent has started.
+    EXPECT_TRUE(waitFor([&] {
+        return launch({"print", service()}).output.find("\truns = 2\n") != std::string::npos;
+    }));
 
     // The supervisor dies: the agent is unloaded and its orphan goes with the next bootstrap.
     pid_t orphan = agentPids().back();

@@ -1,4 +1,4 @@
-#include "support/t5_LaunchdHome.h"
+#include "support/LaunchdHome.h"
 
 using namespace quillstone;
 using namespace quillstone::testing;

@@ -11,7 +11,7 @@
 #include "support/ScopedEnvironment.h"
 #include "support/ServiceFakes.h"
 #include "support/TemporaryFolder.h"
-#include "support/t1_FileListings.h"
+#include "support/FileListings.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include "support/PrivateSessionBus.h"
 #include "support/TemporaryFolder.h"
 #include "support/WaitFor.h"
-#include "support/t1_FileListings.h"
+#include "support/FileListings.h"
 
 #include <gtest/gtest.h>
 

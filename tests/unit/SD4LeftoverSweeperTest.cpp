@@ -1,7 +1,7 @@
 #include "platform/FolderLock.h"
 #include "setup/monitor/SD4LeftoverSweeper.h"
 #include "support/TemporaryFolder.h"
-#include "support/t1_FileListings.h"
+#include "support/FileListings.h"
 
 #include <gtest/gtest.h>
 
