@@ -14,41 +14,23 @@ const SD4AgentPropertyList monitor{"com.quillstone.monitor",
                                    "anna"};
 } // namespace
 
-TEST(SD4AgentPropertyListTest, WritesExactlyTheSevenKeysAsXml) {
-    EXPECT_EQ(monitor.xml(),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-              "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-              "<plist version=\"1.0\">\n"
-              "<dict>\n"
-              "\t<key>EnvironmentVariables</key>\n"
-              "\t<dict>\n"
-              "\t\t<key>HOME</key>\n"
-              "\t\t<string>/Users/anna</string>\n"
-              "\t\t<key>LOGNAME</key>\n"
-              "\t\t<string>anna</string>\n"
-              "\t\t<key>PATH</key>\n"
-              "\t\t<string>/usr/bin:/bin:/usr/sbin:/sbin</string>\n"
-              "\t\t<key>USER</key>\n"
-              "\t\t<string>anna</string>\n"
-              "\t</dict>\n"
-              "\t<key>KeepAlive</key>\n"
-              "\t<true/>\n"
-              "\t<key>Label</key>\n"
-              "\t<string>com.quillstone.monitor</string>\n"
-              "\t<key>LimitLoadToSessionType</key>\n"
-              "\t<string>Aqua</string>\n"
-              "\t<key>ProcessType</key>\n"
-              "\t<string>Background</string>\n"
-              "\t<key>ProgramArguments</key>\n"
-              "\t<array>\n"
-              "\t\t<string>/Applications/Quillstone.app/Contents/MacOS/quillstone-setup</string>\n"
-              "\t\t<string>--quillstone-sd4-monitor</string>\n"
-              "\t</array>\n"
-              "\t<key>RunAtLoad</key>\n"
-              "\t<true/>\n"
-              "</dict>\n"
-              "</plist>\n");
+// Label, arguments, KeepAlive, RunAtLoad, PATH and LOGNAME: LaunchAgentDefinitionTest reads them back.
+TEST(SD4AgentPropertyListTest, WritesExactlyTheSevenKeysInSortedOrderAsXml) {
+    const std::string xml = monitor.xml();
+    EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC ", 0), 0u);
+    auto plist = Plist::parse(xml);
+    ASSERT_TRUE(plist);
+    const std::vector<std::string> sortedKeys{"EnvironmentVariables",   "KeepAlive",   "Label",
+                                              "LimitLoadToSessionType", "ProcessType", "ProgramArguments",
+                                              "RunAtLoad"};
+    EXPECT_EQ(plist->keys(), sortedKeys);
+    EXPECT_EQ(plist->stringDictionary("EnvironmentVariables"),
+              (std::map<std::string, std::string>{{"HOME", "/Users/anna"},
+                                                  {"LOGNAME", "anna"},
+                                                  {"PATH", "/usr/bin:/bin:/usr/sbin:/sbin"},
+                                                  {"USER", "anna"}}));
+    EXPECT_EQ(plist->string("LimitLoadToSessionType"), "Aqua");
+    EXPECT_EQ(plist->string("ProcessType"), "Background");
 }
 
 TEST(SD4AgentPropertyListTest, MarkupInPathsAndNamesIsEscapedAndTheFirstArgumentReadBack) {

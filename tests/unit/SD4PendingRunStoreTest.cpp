@@ -32,9 +32,8 @@ protected:
 
 } // namespace
 
-TEST_F(SD4PendingRunStoreTest, AddWritesCompactFileOnceAndTheFirstRecordWins) {
+TEST_F(SD4PendingRunStoreTest, AddWritesCompactFileOnceTheFirstRecordWinsAndRemoveRewrites) {
     auto store = makeStore();
-    EXPECT_EQ(store.fileURL(), file());
     EXPECT_TRUE(store.pendingEvents().empty());
     store.add(event("R1"));
     store.add(event("R1"));
@@ -43,9 +42,23 @@ TEST_F(SD4PendingRunStoreTest, AddWritesCompactFileOnceAndTheFirstRecordWins) {
     EXPECT_EQ(readText(file()), R"({"events":[{"copyJobID":"J1","endedAtUnixNanos":1796487578000000000,)"
                                 R"("isCatchup":false,"outcome":"succeeded","runID":"R1"}],"schemaVersion":1})");
     store.add(event("R2", "J2", SD4RunOutcome::wrongDrive));
-    auto reloaded = makeStore();
-    EXPECT_EQ(reloaded.pendingEvents(),
+    EXPECT_EQ(makeStore().pendingEvents(),
               (std::vector<SD4RunEvent>{event("R1"), event("R2", "J2", SD4RunOutcome::wrongDrive)}));
+
+    // Removing always rewrites; removing the file empties the store only when it deleted one.
+    store.add(event("R3"));
+    files.replacements = 0;
+    store.remove("R9");
+    EXPECT_EQ(files.replacements, 1);
+    store.remove("R2");
+    EXPECT_EQ(makeStore().pendingEvents(), (std::vector<SD4RunEvent>{event("R1"), event("R3")}));
+    std::filesystem::remove(file());
+    EXPECT_NO_THROW(store.removeFile());
+    EXPECT_EQ(store.pendingEvents().size(), 2u);
+    store.save();
+    store.removeFile();
+    EXPECT_FALSE(std::filesystem::exists(file()));
+    EXPECT_TRUE(store.pendingEvents().empty());
     EXPECT_TRUE(lines.empty());
 }
 
@@ -99,7 +112,7 @@ TEST_F(SD4PendingRunStoreTest, UnreadableFilesAreKeptAsideBeforeTheFirstSave) {
     }
 }
 
-TEST_F(SD4PendingRunStoreTest, AFileThatCannotBeKeptAsideIsNotOverwritten) {
+TEST_F(SD4PendingRunStoreTest, AFileThatCannotBeKeptAsideIsNotOverwrittenAndFailedSavesAreSilent) {
     writeText(file(), "garbage");
     auto store = makeStore();
     // An earlier copy already holds the name: moving must not replace it, nor the save the original.
@@ -112,31 +125,10 @@ TEST_F(SD4PendingRunStoreTest, AFileThatCannotBeKeptAsideIsNotOverwritten) {
     store.remove("nothing");
     EXPECT_EQ(readText(file().string() + ".unreadable-1796487579"), "garbage");
     EXPECT_EQ(makeStore().pendingEvents(), std::vector<SD4RunEvent>{event("R1")});
-}
 
-TEST_F(SD4PendingRunStoreTest, SaveFailuresAreSilentAndKeepEventsInMemory) {
+    // A save that fails is silent and keeps the events in memory.
     writeText(home.path() / "blocked", "a file, not a folder");
-    SD4PendingRunStore store(files, home.path() / "blocked/sd4-pending-runs.json");
-    EXPECT_NO_THROW(store.add(event("R1")));
-    EXPECT_EQ(store.pendingEvents(), std::vector<SD4RunEvent>{event("R1")});
-}
-
-TEST_F(SD4PendingRunStoreTest, RemoveAlwaysRewritesAndRemoveFileEmptiesOnlyWhatItDeleted) {
-    auto store = makeStore();
-    store.add(event("R1"));
-    store.add(event("R2"));
-    store.add(event("R3"));
-    files.replacements = 0;
-    store.remove("R9");
-    EXPECT_EQ(files.replacements, 1);
-    store.remove("R2");
-    EXPECT_EQ(makeStore().pendingEvents(), (std::vector<SD4RunEvent>{event("R1"), event("R3")}));
-
-    std::filesystem::remove(file());
-    EXPECT_NO_THROW(store.removeFile());
-    EXPECT_EQ(store.pendingEvents().size(), 2u);
-    store.save();
-    store.removeFile();
-    EXPECT_FALSE(std::filesystem::exists(file()));
-    EXPECT_TRUE(store.pendingEvents().empty());
+    SD4PendingRunStore blocked(files, home.path() / "blocked/sd4-pending-runs.json");
+    EXPECT_NO_THROW(blocked.add(event("R1")));
+    EXPECT_EQ(blocked.pendingEvents(), std::vector<SD4RunEvent>{event("R1")});
 }

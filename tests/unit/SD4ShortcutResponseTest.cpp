@@ -32,8 +32,8 @@ std::string verdict(const json& root, const SD4RunEvent& forEvent) {
     } catch (const SD4ShortcutResponse::DecodingError&) {
         return "undecodable";
     } catch (const SD4ShortcutResolverError& error) {
+        // Its text: SD4ShortcutResolverTest.
         EXPECT_EQ(error.code(), SD4ShortcutResolverError::Code::invalidResponse);
-        EXPECT_STREQ(error.what(), "The Quillstone Shortcut returned an invalid result.");
         return "invalid";
     }
 }
@@ -41,10 +41,9 @@ std::string verdict(const json& root, const SD4RunEvent& forEvent) {
 } // namespace
 
 TEST(SD4ShortcutNumberRule, ReadsTheDecimalDigitsInOrderOrNothing) {
-    // Signs and separators are not digits; other scripts' decimal digits are.
+    // Signs and separators are not digits ("1,234 items", "12.5 GB": ShortcutChainTest); other scripts'
+    // decimal digits are.
     const std::vector<std::pair<std::string, int64_t>> numbers{
-        {"1,234 items", 1234},
-        {"12.5 GB", 125},
         {"0", 0},
         {"-42", 42},
         {"007", 7},
@@ -60,15 +59,13 @@ TEST(SD4ShortcutNumberRule, ReadsTheDecimalDigitsInOrderOrNothing) {
          {"none", "", "9223372036854775808", "99999999999999999999999", "3\u00BD", "\u2167", "2\u00B2"}) {
         EXPECT_EQ(SD4ShortcutResponse::numberValue(text), std::nullopt) << text;
     }
-    EXPECT_EQ(SD4ShortcutResponse::numberValue(std::nullopt), std::nullopt);
 }
 
+// Plain blanks and trimming: BuildsTheResolvedRunFromEveryField.
 TEST(SD4ShortcutDisplayRule, TrimsAndTreatsBlankAsAbsent) {
     using R = SD4ShortcutResponse;
     EXPECT_EQ(R::displayValue(std::nullopt), std::nullopt);
-    EXPECT_EQ(R::displayValue("   "), std::nullopt);
     EXPECT_EQ(R::displayValue("\n\t \u00A0"), std::nullopt);
-    EXPECT_EQ(R::displayValue("  31 May 2024, 18:08 \n"), "31 May 2024, 18:08");
     EXPECT_EQ(R::displayValue("Yes  (APFS)"), "Yes  (APFS)");
 }
 
@@ -76,7 +73,6 @@ TEST(SD4ShortcutOutcome, NormalizesCaseBlanksAndHyphens) {
     const std::vector<std::pair<std::string, std::optional<SD4RunOutcome>>> cases{
         {"Succeeded", SD4RunOutcome::succeeded},
         {" wrong-drive ", SD4RunOutcome::wrongDrive},
-        {"Wrong Drive", SD4RunOutcome::wrongDrive},
         {"CANCELLED", SD4RunOutcome::cancelled},
         {"Destination Not Connected\n", SD4RunOutcome::destinationNotConnected},
         {"succeeded!", std::nullopt},
@@ -113,9 +109,6 @@ TEST(SD4ShortcutResponseDecoding, TypesOfValuesAndFitToTheEvent) {
         }
         EXPECT_EQ(verdict(root, event(c.outcome)), c.verdict) << root.dump();
     }
-    json nullCount = answer();
-    nullCount["bytes_copied"] = nullptr;
-    EXPECT_EQ(resolve(nullCount).bytesCopied, std::nullopt);
     EXPECT_EQ(verdict(json::array({answer()}), event()), "undecodable");
     EXPECT_THROW(SD4ShortcutResponse::decode("{\"version\": 1,"), SD4ShortcutResponse::DecodingError);
     EXPECT_THROW(SD4ShortcutResponse::decode(""), SD4ShortcutResponse::DecodingError);
@@ -124,7 +117,7 @@ TEST(SD4ShortcutResponseDecoding, TypesOfValuesAndFitToTheEvent) {
 TEST(SD4ShortcutResponseDecoding, BuildsTheResolvedRunFromEveryField) {
     json full = answer();
     full.update(json::parse(R"({"outcome": " Wrong Drive ", "bytes_copied": "1,234,567 bytes",
-        "items_copied": "12", "items_updated": "none", "items_deleted": "0", "started_at": "  ",
+        "items_copied": "12", "items_updated": null, "items_deleted": "0", "started_at": "  ",
         "ended_at": " 18:08 ", "bootable": "Yes", "deferred_count": "3 items"})"));
     SD4ResolvedRun run = resolve(full, event(SD4RunOutcome::wrongDrive));
     SD4ResolvedRun expected;
@@ -155,6 +148,4 @@ TEST(SD4ShortcutResolverRequest, FailureMessages) {
     }
     const std::string whole = std::string(limit - 3, 'x') + "\xE2\x82\xAC";
     EXPECT_EQ(SD4ShortcutResolver::failureMessage(whole), whole);
-    EXPECT_STREQ(SD4ShortcutResolverError::shortcutFailed("Not allowed.").what(),
-                 "The Quillstone Shortcut failed: Not allowed.");
 }

@@ -99,21 +99,6 @@ TEST_F(SD4StatusWriterTest, FirstRunCreatesFolderAndWritesTheExactDocument) {
         "source": "Macintosh HD", "sourcePath": "/", "startedAtDisplay": "17:00", "status": "SUCCESS",
         "succeeded": true, "summary": "Copied."}]})");
     EXPECT_EQ(readText(statusFile), prettyJson(expected));
-    EXPECT_EQ(std::filesystem::status(statusFile).permissions(), std::filesystem::perms(0644));
-}
-
-TEST_F(SD4StatusWriterTest, UnknownValuesAreLeftOutAndFailuresAreMarkedFailed) {
-    writeText(statusFile, "{}");
-    ::chmod(statusFile.c_str(), 0600);
-    writer.write(runEvent("JOB-1", SD4RunOutcome::cancelled), resolvedRun("Nightly"), statusFile);
-    // No counts or display texts at all; unknown volumes give empty paths and free space.
-    const json expected = json::parse(R"({"completedAt": "2024-05-31T16:08:37Z",
-        "copyScript": "SuperDuper! 4", "destination": "Backup", "destinationPath": "", "freeSpace": "",
-        "id": "JOB-1", "isCatchup": false, "name": "Nightly", "outcome": "cancelled", "runID": "RUN-JOB-1",
-        "source": "Macintosh HD", "sourcePath": "", "status": "FAILED", "succeeded": false,
-        "summary": "Copied."})");
-    EXPECT_EQ(json::parse(readText(statusFile))["backups"][0], expected);
-    EXPECT_EQ(std::filesystem::status(statusFile).permissions(), std::filesystem::perms(0644));
 }
 
 TEST_F(SD4StatusWriterTest, ReplacesTheJobsEntryKeepsOthersAndSortsByNameStably) {
@@ -124,6 +109,7 @@ TEST_F(SD4StatusWriterTest, ReplacesTheJobsEntryKeepsOthersAndSortsByNameStably)
         {"id": "A1", "name": "Alpha"}, {"name": "alpha"}, {"id": "N", "name": 5}, {"id": "M"},
         {"id": 7, "name": "Zed", "status": "SUCCESS"}
     ], "owner": {"device": "MacBook"}})");
+    ::chmod(statusFile.c_str(), 0600);
     const std::vector<std::string> sorted{"<none>/N",    "<none>/M",   "Alpha/A1",  "alpha/<none>",
                                           "ALPHA/JOB-1", "beta/JOB-2", "Zed/<none>"};
     writer.write(runEvent("JOB-1"), resolvedRun("ALPHA"), statusFile);
@@ -131,6 +117,8 @@ TEST_F(SD4StatusWriterTest, ReplacesTheJobsEntryKeepsOthersAndSortsByNameStably)
     json root = json::parse(readText(statusFile));
     EXPECT_EQ(root["owner"], (json{{"device", "MacBook"}}));
     EXPECT_EQ(root["backups"][6]["id"], 7);
+    // Unknown values and a failure: SD4MonitorProcessTest. The phone app must still read a replaced file.
+    EXPECT_EQ(std::filesystem::status(statusFile).permissions(), std::filesystem::perms(0644));
 
     writer.write(runEvent("JOB-2"), resolvedRun("beta"), statusFile);
     EXPECT_EQ(namesIn(statusFile), sorted);
@@ -155,7 +143,7 @@ TEST_F(SD4StatusWriterTest, LegacyBrokenAndForeignContentIsReplacedByTheReadingR
         << "a usable file is never kept aside";
 }
 
-TEST_F(SD4StatusWriterTest, AnUnusableFileIsKeptAsideOnceAndTheRunIsWritten) {
+TEST_F(SD4StatusWriterTest, AnUnusableFileIsKeptAsideOnceAndAFailedWriteLeavesTheOldFile) {
     const std::string deep = R"({"backups": [], "x": )" + std::string(513, '[') + std::string(513, ']') + "}";
     const std::string large = R"({"backups": [], "x": ")" + std::string(BoundedJson::maximumBytes, 'x') + "\"}";
     for (const std::string& broken :
@@ -176,9 +164,8 @@ TEST_F(SD4StatusWriterTest, AnUnusableFileIsKeptAsideOnceAndTheRunIsWritten) {
     EXPECT_THROW(writer.write(runEvent("JOB-1"), resolvedRun("Nightly"), statusFile), FileError);
     EXPECT_EQ(readText(statusFile), "garbage");
     EXPECT_TRUE(readText(QuillstoneStatusDocument::asidePath(statusFile, 1'800'000'006)) == large);
-}
 
-TEST_F(SD4StatusWriterTest, AFailedWriteRaisesAndLeavesTheOldFile) {
+    std::filesystem::remove_all(home / "Dropbox/Quillstone");
     writeText(home / "Dropbox/Quillstone", "a file where the folder should be");
     EXPECT_THROW(writer.write(runEvent("JOB-1"), resolvedRun("Nightly"), statusFile), FileError);
     EXPECT_EQ(readText(home / "Dropbox/Quillstone"), "a file where the folder should be");
@@ -189,7 +176,6 @@ TEST_F(SD4StatusWriterTest, OnlyAUniqueExactVolumeNameCounts) {
                        {"Twin", "/media/t1", 1}, {"Twin", "/media/t2", 2}, {"Root", "/", std::nullopt}};
     EXPECT_EQ(writer.mountedVolume("Backup"), (SD4StatusWriter::MountedVolume{"/media/a", 10}));
     EXPECT_EQ(writer.mountedVolume("Twin"), std::nullopt);
-    EXPECT_EQ(writer.mountedVolume("Missing"), std::nullopt);
     EXPECT_EQ(writer.mountedVolume(""), std::nullopt);
     EXPECT_EQ(writer.mountedVolume("Root"), (SD4StatusWriter::MountedVolume{"/", std::nullopt}));
 }
@@ -199,18 +185,14 @@ TEST(SD4StatusWriterFormats, FreeSpaceUnitBoundaries) {
     EXPECT_EQ(text(std::nullopt), "");
     EXPECT_EQ(text(-1), "");
     EXPECT_EQ(text(0), "0Mi");
-    EXPECT_EQ(text(900LL << 20), "900Mi");
     EXPECT_EQ(text((1LL << 30) - 1), "1024Mi");
     EXPECT_EQ(text(1LL << 30), "1Gi");
-    EXPECT_EQ(text(536870912000LL), "500Gi");
     EXPECT_EQ(text((1LL << 40) - 1), "1024Gi");
     EXPECT_EQ(text(1LL << 40), "1.0Ti");
-    EXPECT_EQ(text(2000000000000LL), "1.8Ti");
     EXPECT_EQ(text(INT64_MAX), "8388608.0Ti");
 }
 
 TEST(SD4StatusWriterFormats, CompletedAtIsWholeUtcSecondsForEveryValue) {
-    EXPECT_EQ(SD4StatusWriter::completedAtText(1717171717000000000), "2024-05-31T16:08:37Z");
     EXPECT_EQ(SD4StatusWriter::completedAtText(1717171717999999999), "2024-05-31T16:08:37Z");
     EXPECT_EQ(SD4StatusWriter::completedAtText(0), "1970-01-01T00:00:00Z");
     EXPECT_EQ(SD4StatusWriter::completedAtText(-1), "1969-12-31T23:59:59Z");
