@@ -8,6 +8,7 @@
 
 #include <future>
 #include <map>
+#include <unistd.h>
 
 using namespace quillstone;
 using nlohmann::json;
@@ -67,10 +68,23 @@ protected:
 } // namespace
 
 TEST_F(SD4ShortcutResolverTest, RunsTheShortcutThroughLaunchctlAsTheUserAndReadsItsAnswer) {
-    // Field rules: SD4ShortcutResponseTest; the exact command line: SD4MonitorProcessTest.
+    // The answer's field rules are the response test's concern.
     SD4ResolvedRun run = resolver().resolve(event());
     EXPECT_EQ(run.jobName, "Nightly");
     EXPECT_EQ(run.runID, "RUN-1");
+
+    std::string argv = readText(helpers / "argv.log");
+    std::string folder = (files.userDomain().temporaryDirectory / "Quillstone-SD4-").string();
+    ASSERT_EQ(argv.find("asuser\n" + std::to_string(::getuid()) +
+                        "\n/usr/bin/shortcuts\nrun\nQuillstone SuperDuper Details\n--input-path\n" + folder),
+              0u)
+        << argv;
+    size_t uuidEnd = argv.find("/input.json\n");
+    ASSERT_NE(uuidEnd, std::string::npos);
+    std::string workFolder = argv.substr(argv.find(folder), uuidEnd - argv.find(folder));
+    EXPECT_EQ(workFolder.size(), folder.size() + 36);
+    EXPECT_EQ(argv.substr(uuidEnd), "/input.json\n--output-path\n" + workFolder +
+                                        "/output.json\n--output-type\npublic.json\n");
     EXPECT_EQ(readText(helpers / "request.json"), R"({"copy_job_id":"JOB-1","run_id":"RUN-1","version":1})");
 
     // A flood on the error stream does not stall the run; extra files in the work folder go too.

@@ -101,6 +101,17 @@ TEST_F(SD4StatusWriterTest, FirstRunCreatesFolderAndWritesTheExactDocument) {
     EXPECT_EQ(readText(statusFile), prettyJson(expected));
 }
 
+TEST_F(SD4StatusWriterTest, EveryOutcomeButSuccessIsWrittenAsAFailure) {
+    for (SD4RunOutcome outcome : allSD4RunOutcomes) {
+        writer.write(runEvent("JOB-1", outcome), resolvedRun("Nightly"), statusFile);
+        const json entry = json::parse(readText(statusFile))["backups"][0];
+        const bool succeeded = outcome == SD4RunOutcome::succeeded;
+        EXPECT_EQ(entry["status"], succeeded ? "SUCCESS" : "FAILED") << rawValue(outcome);
+        EXPECT_EQ(entry["succeeded"], succeeded);
+        EXPECT_EQ(entry["outcome"], rawValue(outcome));
+    }
+}
+
 TEST_F(SD4StatusWriterTest, ReplacesTheJobsEntryKeepsOthersAndSortsByNameStably) {
     // Equal names keep their order and the new entry comes last among them; no name sorts first.
     writeText(statusFile, R"({"backups": [
