@@ -28,13 +28,6 @@ namespace {
 // test process (and so of the monitor it starts), gone when the process ends.
 class SD4MonitorFaultTest : public MonitorProcessFixture {
 protected:
-    // Only the tests that mount need the namespace; the others run anywhere.
-    static bool privateMounts() {
-        static const bool made = ::unshare(CLONE_NEWNS) == 0 &&
-                                 ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-        return made;
-    }
-
     void TearDown() override {
         if (mounted) {
             stopMonitor(SIGKILL);
@@ -43,7 +36,10 @@ protected:
     }
 
     void mountStatusFolder(const std::string& size) {
-        if (!privateMounts()) {
+        // Only mounting needs a namespace of its own; the other tests run anywhere.
+        static const bool privateMounts = ::unshare(CLONE_NEWNS) == 0 &&
+                                          ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        if (!privateMounts) {
             GTEST_SKIP() << "no mount namespace here: " << std::strerror(errno);
         }
         fs::create_directories(statusFolder);
